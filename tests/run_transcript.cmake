@@ -1,11 +1,12 @@
 # Plays one whole game with INPUT as standard input and checks that the game
-# wrote exactly EXPECTED and exited with status 0.
+# wrote exactly EXPECTED and exited with status 0. LAUNCHER, if given, is a
+# command (such as valgrind) to run the game under.
 execute_process(
-    COMMAND "${GAME}"
+    COMMAND ${LAUNCHER} "${GAME}"
     INPUT_FILE "${INPUT}"
     OUTPUT_FILE "${ACTUAL}"
     RESULT_VARIABLE status
-    TIMEOUT 20)
+    TIMEOUT 120)
 if(NOT status STREQUAL "0")
     message(FATAL_ERROR "the game exited with '${status}', expected 0")
 endif()
