@@ -81,6 +81,7 @@ TEST(Entity, GivesOutACopyOfItsName)
     const Entity entity("Kosmita");
     std::string name = entity.get_name();
     name += "!";
+    EXPECT_EQ(name, "Kosmita!");
     EXPECT_EQ(entity.get_name(), "Kosmita");
 }
 

@@ -11,10 +11,9 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-
-extern char** environ;
 
 namespace {
 
@@ -33,26 +32,26 @@ public:
     GameProcess()
     {
         std::signal(SIGPIPE, SIG_IGN);
-        int input[2] = {-1, -1};
-        int output[2] = {-1, -1};
-        if (pipe(input) != 0 || pipe(output) != 0) {
+        int inputPipe[2] = {-1, -1};
+        int outputPipe[2] = {-1, -1};
+        if (pipe(inputPipe) != 0 || pipe(outputPipe) != 0) {
             throw std::runtime_error("pipe failed");
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-        for (const int fd : {input[0], input[1], output[0], output[1]}) {
+        posix_spawn_file_actions_adddup2(&actions, inputPipe[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, outputPipe[1], STDOUT_FILENO);
+        for (const int fd : {inputPipe[0], inputPipe[1], outputPipe[0], outputPipe[1]}) {
             posix_spawn_file_actions_addclose(&actions, fd);
         }
         std::string path = MOON_SURVIVAL_EXECUTABLE;
         char* argv[] = {path.data(), nullptr};
         const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        close(output[1]);
-        toGame = input[1];
-        fromGame = output[0];
+        close(inputPipe[0]);
+        close(outputPipe[1]);
+        toGame = inputPipe[1];
+        fromGame = outputPipe[0];
         if (spawned != 0) {
             pid = -1;
             throw std::runtime_error("could not start " + path);

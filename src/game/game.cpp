@@ -23,6 +23,9 @@ enum Encounter { oxygenTank = 0, metalDeposit = 1, alien = 2, encounterCount = 3
 
 Game::Game(std::string playerName)
 {
+    // The survivor starts as the default player and is then replaced whole by
+    // the named one.
+    // cppcheck-suppress useInitializationList
     player = Player(std::move(playerName));
     std::cout << player.get_name() << std::endl;
 }

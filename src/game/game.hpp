@@ -25,7 +25,7 @@ private:
     void print_combat_screen(const Entity& enemy) const;
     bool strike(Entity& enemy);
     void flee();
-    bool build_ship() const;
+    [[nodiscard]] bool build_ship() const;
 
     Player player;
 };
