@@ -1,6 +1,6 @@
 // Plays the built game over pipes the way a program driving it would: each
-// answer is sent only once the prompt asking for it has arrived. A prompt left
-// sitting in an output buffer makes the wait time out and the test fail.
+// answer is sent only once the prompt asking for it has arrived, so a prompt
+// left sitting in an output buffer makes the wait time out and the test fail.
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -11,71 +11,56 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace {
 
-constexpr int quietMilliseconds = 5000;
-
 std::string file_text(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
-    text << file.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
+// The game as a child process; its standard input and output are pipes.
 class GameProcess {
 public:
     GameProcess()
     {
         std::signal(SIGPIPE, SIG_IGN);
-        int inputPipe[2] = {-1, -1};
-        int outputPipe[2] = {-1, -1};
-        if (pipe(inputPipe) != 0 || pipe(outputPipe) != 0) {
-            throw std::runtime_error("pipe failed");
-        }
+        int toChild[2];
+        int fromChild[2];
+        EXPECT_EQ(pipe(toChild), 0);
+        EXPECT_EQ(pipe(fromChild), 0);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, inputPipe[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, outputPipe[1], STDOUT_FILENO);
-        for (const int fd : {inputPipe[0], inputPipe[1], outputPipe[0], outputPipe[1]}) {
+        posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+        for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
             posix_spawn_file_actions_addclose(&actions, fd);
         }
         std::string path = MOON_SURVIVAL_EXECUTABLE;
         char* argv[] = {path.data(), nullptr};
-        const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+        EXPECT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ), 0);
         posix_spawn_file_actions_destroy(&actions);
-        close(inputPipe[0]);
-        close(outputPipe[1]);
-        toGame = inputPipe[1];
-        fromGame = outputPipe[0];
-        if (spawned != 0) {
-            pid = -1;
-            throw std::runtime_error("could not start " + path);
-        }
+        close(toChild[0]);
+        close(fromChild[1]);
+        input = toChild[1];
+        output = fromChild[0];
     }
-
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
-
     ~GameProcess()
     {
-        close_input();
-        close(fromGame);
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        close(input);
+        close(output);
     }
 
-    // Waits until everything written so far ends with a prompt. Fails if the
-    // game falls quiet without one or closes its output first.
-    [[nodiscard]] bool wait_for_prompt()
+    // Reads until the output ends with a prompt; false if the game first falls
+    // silent for five seconds or closes its output.
+    bool wait_for_prompt()
     {
-        while (!ends_with_prompt()) {
+        while (!written.ends_with("Wpisz numer: ") && !written.ends_with("Wpisz numer: \n")) {
             if (!read_some()) {
                 return false;
             }
@@ -83,59 +68,38 @@ public:
         return true;
     }
 
-    void send(std::string_view text) const
+    void send(const std::string& text) const
     {
-        ASSERT_EQ(write(toGame, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        EXPECT_EQ(write(input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
 
-    void close_input()
-    {
-        if (toGame >= 0) {
-            close(toGame);
-            toGame = -1;
-        }
-    }
-
-    // Reads to the end of the game's output and returns its exit status.
+    // Ends the game's input, reads the rest of its output, returns its exit status.
     int finish()
     {
-        close_input();
+        close(input);
+        input = -1;
         while (read_some()) {
         }
-        int status = 0;
+        int status = -1;
         waitpid(pid, &status, 0);
-        pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    [[nodiscard]] const std::string& output() const { return written; }
+    std::string written;
 
 private:
-    [[nodiscard]] bool ends_with_prompt() const
-    {
-        const std::string_view text = written;
-        return text.ends_with("Wpisz numer: ") || text.ends_with("Wpisz numer: \n");
-    }
-
     bool read_some()
     {
-        pollfd ready{fromGame, POLLIN, 0};
-        if (poll(&ready, 1, quietMilliseconds) <= 0) {
-            return false;
-        }
+        pollfd ready{output, POLLIN, 0};
         char buffer[4096];
-        const ssize_t count = read(fromGame, buffer, sizeof buffer);
-        if (count <= 0) {
-            return false;
-        }
-        written.append(buffer, static_cast<std::size_t>(count));
-        return true;
+        const ssize_t count = poll(&ready, 1, 5000) > 0 ? read(output, buffer, sizeof buffer) : 0;
+        written.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
+        return count > 0;
     }
 
     pid_t pid = -1;
-    int toGame = -1;
-    int fromGame = -1;
-    std::string written;
+    int input = -1;
+    int output = -1;
 };
 
 class PlayedOverPipes : public testing::TestWithParam<std::string> {};
@@ -144,17 +108,14 @@ TEST_P(PlayedOverPipes, AnswersEachPromptAsItArrives)
 {
     const std::string transcript = std::string(TRANSCRIPT_DIR) + "/" + GetParam();
     std::istringstream answers(file_text(transcript + ".in"));
-
     GameProcess game;
-    std::string answer;
-    while (std::getline(answers, answer)) {
-        ASSERT_TRUE(game.wait_for_prompt())
-            << "no prompt before answer '" << answer << "'; output so far:\n"
-            << game.output();
+    for (std::string answer; std::getline(answers, answer);) {
+        ASSERT_TRUE(game.wait_for_prompt()) << "no prompt for '" << answer << "' after:\n"
+                                            << game.written;
         game.send(answer + "\n");
     }
     EXPECT_EQ(game.finish(), 0);
-    EXPECT_EQ(game.output(), file_text(transcript + ".expected"));
+    EXPECT_EQ(game.written, file_text(transcript + ".expected"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transcripts, PlayedOverPipes,
