@@ -30,30 +30,20 @@ Numbers numbers_read(const std::string& input)
     return numbers;
 }
 
-TEST(ReadNumber, BlankInputHasEnded)
+// The transcripts show the reader at work in the menu and in fights; these
+// pin down the cases that they do not reach.
+TEST(ReadNumber, EndsOnlyWhenNothingButBlanksIsLeft)
 {
-    EXPECT_EQ(numbers_read(""), Numbers{});
     EXPECT_EQ(numbers_read(" \t\r\n\v\f\n"), Numbers{});
-}
-
-TEST(ReadNumber, GoodNumbersMayShareALine)
-{
     EXPECT_EQ(numbers_read("3 3 0\n"), (Numbers{3, 3, 0}));
-    EXPECT_EQ(numbers_read("+7\t-3\r\n42"), (Numbers{7, -3, 42}));
-}
-
-TEST(ReadNumber, EntryWithoutDigitsReadsZeroAndDropsItsLine)
-{
-    EXPECT_EQ(numbers_read("abc 5\n1\n"), (Numbers{0, 1}));
     EXPECT_EQ(numbers_read("12abc 5\r\n4"), (Numbers{12, 0, 4}));
-    EXPECT_EQ(numbers_read("-\n8\nxyz"), (Numbers{0, 8, 0}));
+    EXPECT_EQ(numbers_read("7\nxyz"), (Numbers{7, 0}));
 }
 
-TEST(ReadNumber, NumberBeyondRangeReadsTheLimitAndDropsItsLine)
+TEST(ReadNumber, NumbersAtTheIntLimitsAreGood)
 {
-    EXPECT_EQ(numbers_read("99999999999 3\n2\n"), (Numbers{intMax, 2}));
-    EXPECT_EQ(numbers_read("-99999999999\n-2147483648 2147483647"),
-              (Numbers{intMin, intMin, intMax}));
+    EXPECT_EQ(numbers_read("-2147483648 2147483647"), (Numbers{intMin, intMax}));
+    EXPECT_EQ(numbers_read("2147483648 1\n-2147483649 1\n2"), (Numbers{intMax, intMin, 2}));
 }
 
 } // namespace
