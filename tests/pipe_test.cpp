@@ -52,6 +52,10 @@ public:
     {
         close(input);
         close(output);
+        if (pid > 0) { // a test that stopped early must not leave the game behind
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
     }
 
     // Reads until the output ends with a prompt; false if the game first falls
@@ -80,6 +84,7 @@ public:
         }
         int status = -1;
         waitpid(pid, &status, 0);
+        pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
