@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -58,11 +59,14 @@ public:
         }
     }
 
-    // Reads until the output ends with a prompt; false if the game first falls
-    // silent for five seconds or closes its output.
+    // Reads until the output that arrived since the last answer ends with a
+    // prompt; false if the game first falls silent for five seconds or closes
+    // its output.
     bool wait_for_prompt()
     {
-        while (!written.ends_with("Wpisz numer: ") && !written.ends_with("Wpisz numer: \n")) {
+        const auto sinceAnswer = [this] { return std::string_view(written).substr(answeredAt); };
+        while (!sinceAnswer().ends_with("Wpisz numer: ") &&
+               !sinceAnswer().ends_with("Wpisz numer: \n")) {
             if (!read_some()) {
                 return false;
             }
@@ -70,9 +74,10 @@ public:
         return true;
     }
 
-    void send(const std::string& text) const
+    void send(const std::string& text)
     {
         EXPECT_EQ(write(input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        answeredAt = written.size();
     }
 
     // Ends the game's input, reads the rest of its output, returns its exit status.
@@ -100,6 +105,7 @@ private:
         return count > 0;
     }
 
+    std::size_t answeredAt = 0;
     pid_t pid = -1;
     int input = -1;
     int output = -1;
