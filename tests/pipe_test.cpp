@@ -64,9 +64,7 @@ public:
     // its output.
     bool wait_for_prompt()
     {
-        const auto sinceAnswer = [this] { return std::string_view(written).substr(answeredAt); };
-        while (!sinceAnswer().ends_with("Wpisz numer: ") &&
-               !sinceAnswer().ends_with("Wpisz numer: \n")) {
+        while (!prompted_since_answer()) {
             if (!read_some()) {
                 return false;
             }
@@ -96,6 +94,12 @@ public:
     std::string written;
 
 private:
+    [[nodiscard]] bool prompted_since_answer() const
+    {
+        const std::string_view sinceAnswer = std::string_view(written).substr(answeredAt);
+        return sinceAnswer.ends_with("Wpisz numer: ") || sinceAnswer.ends_with("Wpisz numer: \n");
+    }
+
     bool read_some()
     {
         pollfd ready{output, POLLIN, 0};
