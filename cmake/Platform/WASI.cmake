@@ -1,0 +1,4 @@
+# The WebAssembly System Interface: one statically linked module per program.
+set(WASI 1)
+set(CMAKE_EXECUTABLE_SUFFIX .wasm)
+set_property(GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS FALSE)

@@ -1,0 +1,164 @@
+// The page's console: plays the game's WebAssembly module with what the player
+// sends as its standard input and the log as its standard output, echoing each
+// answer where a terminal would.
+import WASI, { WASIProcExit } from "./vendor/browser_wasi_shim/wasi.js";
+import { Fd } from "./vendor/browser_wasi_shim/fd.js";
+import { ERRNO_SUCCESS } from "./vendor/browser_wasi_shim/wasi_defs.js";
+import * as Asyncify from "./vendor/asyncify.js";
+
+const log = document.getElementById("log");
+const prompt = document.getElementById("prompt");
+const answer = document.getElementById("answer");
+const send = document.getElementById("send");
+const status = document.getElementById("status");
+const again = document.getElementById("again");
+
+// Standard input: what the player has sent and the game has not read yet.
+class Keyboard extends Fd {
+    #unread = new Uint8Array();
+    #answered = () => {};
+
+    send(text) {
+        const bytes = new TextEncoder().encode(text);
+        const unread = new Uint8Array(this.#unread.length + bytes.length);
+        unread.set(this.#unread);
+        unread.set(bytes, this.#unread.length);
+        this.#unread = unread;
+        this.#answered();
+    }
+
+    get empty() {
+        return this.#unread.length === 0;
+    }
+
+    // Resolves once the player sends something.
+    answer() {
+        return new Promise((resolve) => (this.#answered = resolve));
+    }
+
+    fd_read(size) {
+        const data = this.#unread.subarray(0, size);
+        this.#unread = this.#unread.subarray(data.length);
+        return { ret: ERRNO_SUCCESS, data };
+    }
+}
+
+// Standard output or error, decoded as UTF-8 even where a letter spans writes.
+class Screen extends Fd {
+    #decoder = new TextDecoder();
+
+    constructor(className) {
+        super();
+        this.className = className;
+    }
+
+    fd_write(data) {
+        show(this.#decoder.decode(data, { stream: true }), this.className);
+        return { ret: ERRNO_SUCCESS, nwritten: data.byteLength };
+    }
+}
+
+function show(text, className) {
+    if (text === "") {
+        return;
+    }
+    if (className === undefined) {
+        log.append(text);
+        return;
+    }
+    const span = document.createElement("span");
+    span.className = className;
+    span.textContent = text;
+    log.append(span);
+}
+
+// Plays one run of the game and gives its exit status.
+async function play(module, keyboard) {
+    const wasi = new WASI([], [], [keyboard, new Screen(), new Screen("error")]);
+    const { fd_read } = wasi.wasiImport;
+    const instance = await Asyncify.instantiate(module, {
+        wasi_snapshot_preview1: {
+            ...wasi.wasiImport,
+            // With nothing sent yet, the game's read waits for the player.
+            fd_read(fd, ...rest) {
+                if (fd !== 0 || !keyboard.empty) {
+                    return fd_read(fd, ...rest);
+                }
+                prompt.scrollIntoView({ block: "nearest" });
+                return keyboard.answer().then(() => fd_read(fd, ...rest));
+            },
+        },
+    });
+    // The shim's own start() cannot wait for a game that pauses.
+    wasi.inst = instance;
+    try {
+        await instance.exports._start();
+        return 0;
+    } catch (error) {
+        if (error instanceof WASIProcExit) {
+            return error.code;
+        }
+        throw error;
+    }
+}
+
+// Answers sent while the module loads wait here for the game's first read.
+let keyboard = new Keyboard();
+
+async function round(module) {
+    let ending = "Gra zakończona.";
+    try {
+        const code = await play(module, keyboard);
+        if (code !== 0) {
+            ending = `Gra zakończona z kodem wyjścia ${code}.`;
+        }
+    } catch (error) {
+        ending = `Gra przerwana przez błąd: ${error.message}`;
+    }
+    answer.disabled = send.disabled = true;
+    status.textContent = ending;
+    again.hidden = false;
+    again.focus();
+}
+
+function takeAnswers() {
+    answer.disabled = send.disabled = false;
+    answer.focus();
+}
+
+prompt.addEventListener("submit", (event) => {
+    event.preventDefault();
+    show(`${answer.value}\n`, "echo");
+    keyboard.send(`${answer.value}\n`);
+    answer.value = "";
+});
+
+// A click anywhere on the console, the send button's too, leaves the player
+// typing in the field.
+document.getElementById("terminal").addEventListener("click", () => {
+    if (!answer.disabled && document.getSelection().isCollapsed) {
+        answer.focus();
+    }
+});
+
+async function start() {
+    takeAnswers();
+    const response = await fetch("moon-survival.wasm");
+    if (!response.ok) {
+        throw new Error(`nie udało się pobrać gry (HTTP ${response.status})`);
+    }
+    const module = await WebAssembly.compile(await response.arrayBuffer());
+    again.addEventListener("click", () => {
+        again.hidden = true;
+        status.textContent = "";
+        log.replaceChildren();
+        keyboard = new Keyboard();
+        takeAnswers();
+        round(module);
+    });
+    status.textContent = "";
+    round(module);
+}
+
+// A failure to load is left to the page's error report.
+start();

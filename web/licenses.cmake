@@ -1,0 +1,15 @@
+# Writes OUTPUT: for each pair of a heading and a file in PARTS, the heading
+# underlined, then the whole file.
+set(text "The licences of everything this site holds.\n")
+list(LENGTH PARTS count)
+math(EXPR last "${count} - 1")
+foreach(index RANGE 0 ${last} 2)
+    math(EXPR next "${index} + 1")
+    list(GET PARTS ${index} heading)
+    list(GET PARTS ${next} file)
+    string(LENGTH "${heading}" width)
+    string(REPEAT "=" ${width} underline)
+    file(READ ${file} licence)
+    string(APPEND text "\n\n${heading}\n${underline}\n\n${licence}")
+endforeach()
+file(WRITE ${OUTPUT} "${text}")
