@@ -58,18 +58,43 @@ class Screen extends Fd {
     }
 }
 
+// The log holds a block for each turn, the game's output up to and with the
+// player's answer, and thirty-two turns to a chapter, so that the browser lays
+// out only the newest turn however long the game. The field comes last; while
+// the last line is open, as at the menu's prompt, the field sits on it, after
+// its text, as a terminal's cursor would.
+const turnsPerChapter = 32;
+let chapter = null;
+let turn = null;
+let column = 0;
+
 function show(text, className) {
     if (text === "") {
         return;
     }
-    if (className === undefined) {
-        log.append(text);
-        return;
+    if (turn === null) {
+        if (chapter === null || chapter.childElementCount === turnsPerChapter) {
+            chapter = document.createElement("div");
+            prompt.before(chapter);
+        }
+        turn = document.createElement("div");
+        chapter.append(turn);
     }
-    const span = document.createElement("span");
-    span.className = className;
-    span.textContent = text;
-    log.append(span);
+    turn.append(
+        className === undefined
+            ? document.createTextNode(text)
+            : Object.assign(document.createElement("span"), { className, textContent: text }),
+    );
+    const newline = text.lastIndexOf("\n");
+    column = newline === -1 ? column + text.length : text.length - newline - 1;
+    prompt.classList.toggle("open", column > 0);
+    prompt.style.setProperty("--column", column);
+}
+
+// What follows the player's answer begins the next turn.
+function echo(text) {
+    show(text, "echo");
+    turn = null;
 }
 
 // Plays one run of the game and gives its exit status.
@@ -128,7 +153,7 @@ function takeAnswers() {
 
 prompt.addEventListener("submit", (event) => {
     event.preventDefault();
-    show(`${answer.value}\n`, "echo");
+    echo(`${answer.value}\n`);
     keyboard.send(`${answer.value}\n`);
     answer.value = "";
 });
@@ -147,11 +172,16 @@ async function start() {
     if (!response.ok) {
         throw new Error(`nie udało się pobrać gry (HTTP ${response.status})`);
     }
-    const module = await WebAssembly.compile(await response.arrayBuffer());
+    // Compiled while it downloads, where the server names its type.
+    const module =
+        response.headers.get("content-type") === "application/wasm"
+            ? await WebAssembly.compileStreaming(response)
+            : await WebAssembly.compile(await response.arrayBuffer());
     again.addEventListener("click", () => {
         again.hidden = true;
         status.textContent = "";
-        log.replaceChildren();
+        log.replaceChildren(prompt);
+        chapter = turn = null;
         keyboard = new Keyboard();
         takeAnswers();
         round(module);
