@@ -6,44 +6,24 @@
 //   node browser_test.mjs chrome|firefox BROWSER_EXECUTABLE SITE_DIR NODE_MODULES
 import assert from "node:assert/strict";
 import { readFile } from "node:fs/promises";
-import { createServer } from "node:http";
 import { createRequire } from "node:module";
-import { extname, join, resolve } from "node:path";
+import { join, resolve } from "node:path";
 import { after, before, test } from "node:test";
+import { serveSite } from "./site_server.mjs";
 
-const [browserName, executablePath, site, nodeModules] = process.argv.slice(2);
+const [browserName, executablePath, siteDir, nodeModules] = process.argv.slice(2);
 const puppeteer = createRequire(join(resolve(nodeModules), "/"))("puppeteer-core");
 const views = new URL("views/", import.meta.url);
 const readLines = async (url) => (await readFile(url, "utf8")).split("\n").slice(0, -1);
 const transcript = (name) => readLines(new URL(`transcripts/${name}.in`, import.meta.url));
 const view = (name) => readFile(new URL(`${name}.view`, views), "utf8");
 
-// The site on 127.0.0.1, where a page may have the module held back until a
-// promise settles, or one file missing.
-const types = {
-    ".html": "text/html; charset=utf-8",
-    ".js": "text/javascript",
-    ".css": "text/css",
-    ".svg": "image/svg+xml",
-    ".wasm": "application/wasm",
-};
-const serving = { held: null, missing: null };
-const server = createServer(async (request, response) => {
-    const path = new URL(request.url, "http://x").pathname.replace(/\/$/, "/index.html");
-    if (path === "/moon-survival.wasm") {
-        await serving.held;
-    }
-    const body = path === serving.missing ? null : await readFile(join(site, path)).catch(() => null);
-    response.writeHead(body ? 200 : 404, { "content-type": types[extname(path)] ?? "text/plain" });
-    response.end(body);
-});
-let origin;
+let site;
 let browser;
 let context;
 
 before(async () => {
-    await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
-    origin = `http://127.0.0.1:${server.address().port}`;
+    site = await serveSite(siteDir);
     browser = await puppeteer.launch({
         browser: browserName,
         executablePath,
@@ -53,12 +33,12 @@ before(async () => {
 
 after(async () => {
     await browser?.close();
-    server.close();
+    site.close();
 });
 
 // A fresh page of the site, with every problem it meets noted in `problems`.
 async function open({ viewport = { width: 800, height: 600 }, held = null, missing = null } = {}) {
-    Object.assign(serving, { held, missing });
+    Object.assign(site.serving, { held, missing });
     await context?.close();
     context = await browser.createBrowserContext();
     const page = await context.newPage();
@@ -71,7 +51,7 @@ async function open({ viewport = { width: 800, height: 600 }, held = null, missi
         }
     });
     page.on("request", (request) => {
-        if (new URL(request.url()).origin !== origin) {
+        if (new URL(request.url()).origin !== site.origin) {
             problems.push(`request to another origin: ${request.url()}`);
         }
     });
@@ -82,7 +62,7 @@ async function open({ viewport = { width: 800, height: 600 }, held = null, missi
         }
     });
     await page.setViewport(viewport);
-    await page.goto(origin);
+    await page.goto(site.origin);
     return { page, problems };
 }
 
@@ -98,6 +78,26 @@ function prompt(page, count) {
         {},
         count,
     );
+}
+
+// Where the field stands against the last prompt's text.
+function fieldPlace(page) {
+    return page.evaluate(() => {
+        const texts = document.createTreeWalker(document.getElementById("log"), NodeFilter.SHOW_TEXT);
+        let prompt;
+        while (texts.nextNode()) {
+            prompt = texts.currentNode.data.startsWith("Wpisz numer: ") ? texts.currentNode : prompt;
+        }
+        const range = document.createRange();
+        range.setStart(prompt, 0);
+        range.setEnd(prompt, "Wpisz numer: ".length);
+        const text = range.getBoundingClientRect();
+        const field = document.getElementById("answer").getBoundingClientRect();
+        if (field.top >= text.bottom) {
+            return "below the prompt";
+        }
+        return field.left > text.right - 1 ? "after the prompt" : "over the prompt";
+    });
 }
 
 async function answer(page, text, { button = false } = {}) {
@@ -147,13 +147,15 @@ test("answers sent while the game loads are kept, in order, and echoed at once",
     assert.deepEqual(problems, []);
 });
 
-test("an empty Enter echoes an empty line and the game goes on waiting", async () => {
+test("the field follows the open prompt; an empty Enter echoes an empty line and the game waits on", async () => {
     const { page, problems } = await open();
     await prompt(page, 1);
     const menu = await shown(page);
+    assert.equal(await fieldPlace(page), "after the prompt");
     await page.keyboard.press("Enter");
     await new Promise((wait) => setTimeout(wait, 100));
     assert.equal(await shown(page), `${menu}\n`);
+    assert.equal(await fieldPlace(page), "below the prompt");
     assert.equal(await page.evaluate(() => document.activeElement.id), "answer");
     await answer(page, "0");
     assert.deepEqual(await ending(page), over);
@@ -181,9 +183,9 @@ test("on a phone 360 pixels wide the separator fits on one line, with no sideway
     await play(page, ["0"]);
     await ending(page);
     const layout = await page.evaluate(() => {
-        const separator = [...document.getElementById("log").childNodes].find((node) =>
-            node.textContent.startsWith("- - -"),
-        );
+        const lines = document.createTreeWalker(document.getElementById("log"), NodeFilter.SHOW_TEXT);
+        while (!lines.nextNode().data.startsWith("- - -"));
+        const separator = lines.currentNode;
         const range = document.createRange();
         range.setStart(separator, 0);
         range.setEnd(separator, 73);
@@ -212,7 +214,7 @@ test("the page's policy refuses inline script", async () => {
 test("a page that cannot load its game or its script says so in words", async () => {
     for (const [missing, words] of [
         ["/moon-survival.wasm", "Błąd strony: nie udało się pobrać gry (HTTP 404)"],
-        ["/console.js", `Błąd strony: nie udało się wczytać ${origin}/console.js`],
+        ["/console.js", `Błąd strony: nie udało się wczytać ${site.origin}/console.js`],
     ]) {
         const { page } = await open({ missing });
         await page.waitForFunction(() => document.getElementById("status").textContent.startsWith("Błąd"));
