@@ -91,6 +91,13 @@ function show(text, className) {
     prompt.style.setProperty("--column", column);
 }
 
+function clear() {
+    log.replaceChildren(prompt);
+    chapter = turn = null;
+    column = 0;
+    prompt.classList.remove("open");
+}
+
 // What follows the player's answer begins the next turn.
 function echo(text) {
     show(text, "echo");
@@ -180,8 +187,7 @@ async function start() {
     again.addEventListener("click", () => {
         again.hidden = true;
         status.textContent = "";
-        log.replaceChildren(prompt);
-        chapter = turn = null;
+        clear();
         keyboard = new Keyboard();
         takeAnswers();
         round(module);
