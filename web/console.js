@@ -60,13 +60,14 @@ class Screen extends Fd {
 
 // The log holds a block for each turn, the game's output up to and with the
 // player's answer, and thirty-two turns to a chapter, so that the browser lays
-// out only the newest turn however long the game. The field comes last; while
-// the last line is open, as at the menu's prompt, the field sits on it, after
-// its text, as a terminal's cursor would.
+// out only the newest turn however long the game. The field comes last, on the
+// newest turn's last line (see the style sheet). Each line the game writes is
+// a text of its own, and a separator is a rule.
 const turnsPerChapter = 32;
+const separator = /^-( -)+\n$/;
 let chapter = null;
 let turn = null;
-let column = 0;
+let lineStart = true;
 
 function show(text, className) {
     if (text === "") {
@@ -80,22 +81,21 @@ function show(text, className) {
         turn = document.createElement("div");
         chapter.append(turn);
     }
-    turn.append(
-        className === undefined
-            ? document.createTextNode(text)
-            : Object.assign(document.createElement("span"), { className, textContent: text }),
-    );
-    const newline = text.lastIndexOf("\n");
-    column = newline === -1 ? column + text.length : text.length - newline - 1;
-    prompt.classList.toggle("open", column > 0);
-    prompt.style.setProperty("--column", column);
+    for (const line of text.split(/(?<=\n)/)) {
+        const kind = className ?? (lineStart && separator.test(line) ? "rule" : undefined);
+        turn.append(
+            kind === undefined
+                ? document.createTextNode(line)
+                : Object.assign(document.createElement("span"), { className: kind, textContent: line }),
+        );
+        lineStart = line.endsWith("\n");
+    }
 }
 
 function clear() {
     log.replaceChildren(prompt);
     chapter = turn = null;
-    column = 0;
-    prompt.classList.remove("open");
+    lineStart = true;
 }
 
 // What follows the player's answer begins the next turn.
