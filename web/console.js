@@ -194,6 +194,24 @@ async function start() {
     });
     status.textContent = "";
     round(module);
+    keepForOffline();
+}
+
+// Once the game has loaded, the browser keeps a copy of the site so that it
+// plays offline. A newer version, once all of it has downloaded, is asked to
+// take over, so that the next load is wholly the new one; this page has all
+// it needs already. Where there can be no worker (a page not served over
+// HTTPS or from this machine, a private window), the page plays online only.
+async function keepForOffline() {
+    const registration = await navigator.serviceWorker?.register("service-worker.js").catch(() => null);
+    if (!registration) {
+        return;
+    }
+    const offer = () => registration.waiting?.postMessage("take over");
+    const watch = () => registration.installing?.addEventListener("statechange", offer);
+    registration.addEventListener("updatefound", watch);
+    watch();
+    offer();
 }
 
 // A failure to load is left to the page's error report.
