@@ -1,83 +1,61 @@
-// Plays the site in a real browser, headless, as a person would: each answer is
-// typed into the field once its prompt is on screen. Each game's whole console,
-// the role="log" text, must equal the terminal view in views/, and no page may
-// have an error, a failed request or a request to another origin.
+// Plays the site in a real browser as a person would: each answer is typed
+// into the field once its prompt is on screen. Each game's whole console, the
+// role="log" text, must equal the terminal view in views/, and, where the
+// driver can see them, no page may have an error, a failed request or a
+// request to another origin. The same scenarios drive every engine.
 //
-//   node browser_test.mjs chrome|firefox BROWSER_EXECUTABLE SITE_DIR NODE_MODULES
+//   node browser_test.mjs chrome|firefox|webkit BROWSER_EXECUTABLE SITE_DIR NODE_MODULES CMAKE
 import assert from "node:assert/strict";
-import { readFile } from "node:fs/promises";
-import { createRequire } from "node:module";
-import { join, resolve } from "node:path";
+import { execFileSync } from "node:child_process";
+import { cp, mkdtemp, readFile, rm, writeFile } from "node:fs/promises";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { fileURLToPath } from "node:url";
 import { after, before, test } from "node:test";
+import { launch } from "./browsers.mjs";
 import { serveSite } from "./site_server.mjs";
 
-const [browserName, executablePath, siteDir, nodeModules] = process.argv.slice(2);
-const puppeteer = createRequire(join(resolve(nodeModules), "/"))("puppeteer-core");
+const [engine, executable, siteDir, nodeModules, cmake] = process.argv.slice(2);
 const views = new URL("views/", import.meta.url);
 const readLines = async (url) => (await readFile(url, "utf8")).split("\n").slice(0, -1);
 const transcript = (name) => readLines(new URL(`transcripts/${name}.in`, import.meta.url));
 const view = (name) => readFile(new URL(`${name}.view`, views), "utf8");
 
-let site;
 let browser;
-let context;
+let site = null;
 
 before(async () => {
-    site = await serveSite(siteDir);
-    browser = await puppeteer.launch({
-        browser: browserName,
-        executablePath,
-        args: browserName === "chrome" && process.getuid() === 0 ? ["--no-sandbox"] : [],
-    });
+    browser = await launch(engine, executable, nodeModules);
 });
 
 after(async () => {
     await browser?.close();
-    site.close();
+    site?.close();
 });
 
-// A fresh page of the site, with every problem it meets noted in `problems`.
-async function open({ viewport = { width: 800, height: 600 }, held = null, missing = null } = {}) {
+// A fresh page of the site, from a server of its own: a new origin, which no
+// worker or copy of the site from an earlier scenario can serve.
+async function open({ viewport, held = null, missing = null } = {}) {
+    site?.close();
+    site = await serveSite(siteDir);
     Object.assign(site.serving, { held, missing });
-    await context?.close();
-    context = await browser.createBrowserContext();
-    const page = await context.newPage();
-    page.setDefaultTimeout(10000);
-    const problems = [];
-    page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
-    page.on("console", (message) => {
-        if (message.type() === "error" || message.type() === "warn") {
-            problems.push(`console: ${message.text()}`);
-        }
-    });
-    page.on("request", (request) => {
-        if (new URL(request.url()).origin !== site.origin) {
-            problems.push(`request to another origin: ${request.url()}`);
-        }
-    });
-    page.on("requestfailed", (request) => problems.push(`failed: ${request.url()}`));
-    page.on("response", (response) => {
-        if (response.status() >= 400) {
-            problems.push(`HTTP ${response.status()}: ${response.url()}`);
-        }
-    });
-    await page.setViewport(viewport);
-    await page.goto(site.origin);
-    return { page, problems };
+    return browser.open(site.origin, viewport);
 }
 
-const shown = (page) => page.$eval("#log", (log) => log.textContent);
+function noProblems(page, name) {
+    if (page.problems !== null) {
+        assert.deepEqual(page.problems, [], name);
+    }
+}
+
+const shown = (page) => page.evaluate(() => document.getElementById("log").textContent);
 
 // Waits until the game has shown its `count`th prompt and waits at it.
 function prompt(page, count) {
-    return page.waitForFunction(
-        (count) => {
-            const text = document.getElementById("log").textContent;
-            return text.split("Wpisz numer: ").length > count && /Wpisz numer: \n?$/.test(text);
-        },
-        {},
-        count,
-    );
+    return page.waitFor((count) => {
+        const text = document.getElementById("log").textContent;
+        return text.split("Wpisz numer: ").length > count && /Wpisz numer: \n?$/.test(text);
+    }, count);
 }
 
 // Where the field stands against the last prompt's text.
@@ -101,8 +79,8 @@ function fieldPlace(page) {
 }
 
 async function answer(page, text, { button = false } = {}) {
-    await page.type("#answer", text);
-    await (button ? page.click("#send") : page.keyboard.press("Enter"));
+    await page.type(text);
+    await (button ? page.click("#send") : page.press("Enter"));
 }
 
 async function play(page, answers, options) {
@@ -114,7 +92,7 @@ async function play(page, answers, options) {
 
 // What the page shows once the game is over.
 async function ending(page) {
-    await page.waitForSelector("#again:not([hidden])");
+    await page.waitFor(() => !document.getElementById("again").hidden);
     return page.evaluate(() => ({
         status: document.getElementById("status").textContent,
         fieldDisabled: document.getElementById("answer").disabled,
@@ -125,18 +103,18 @@ const over = { status: "Gra zakończona.", fieldDisabled: true, focus: "again" }
 
 test("each ending plays as the module does, a word and wrong numbers in a fight too", async () => {
     for (const name of ["quit", "lost_fight", "won_ship"]) {
-        const { page, problems } = await open();
+        const page = await open();
         await play(page, name === "quit" ? ["0"] : await transcript(name));
         assert.deepEqual(await ending(page), over, name);
         assert.equal(await shown(page), await view(name), name);
-        assert.deepEqual(problems, [], name);
+        noProblems(page, name);
     }
 });
 
 test("answers sent while the game loads are kept, in order, and echoed at once", async () => {
     let release;
-    const { page, problems } = await open({ held: new Promise((resolve) => (release = resolve)) });
-    await page.waitForSelector("#answer:not([disabled])");
+    const page = await open({ held: new Promise((resolve) => (release = resolve)) });
+    await page.waitFor(() => !document.getElementById("answer").disabled);
     for (const text of ["1", "2", "0"]) {
         await answer(page, text);
     }
@@ -144,15 +122,15 @@ test("answers sent while the game loads are kept, in order, and echoed at once",
     release();
     assert.deepEqual(await ending(page), over);
     assert.equal(await shown(page), await view("typed_ahead"));
-    assert.deepEqual(problems, []);
+    noProblems(page);
 });
 
 test("the field follows the open prompt; an empty Enter echoes an empty line and the game waits on", async () => {
-    const { page, problems } = await open();
+    const page = await open();
     await prompt(page, 1);
     const menu = await shown(page);
     assert.equal(await fieldPlace(page), "after the prompt");
-    await page.keyboard.press("Enter");
+    await page.press("Enter");
     await new Promise((wait) => setTimeout(wait, 100));
     assert.equal(await shown(page), `${menu}\n`);
     assert.equal(await fieldPlace(page), "below the prompt");
@@ -160,14 +138,14 @@ test("the field follows the open prompt; an empty Enter echoes an empty line and
     await answer(page, "0");
     assert.deepEqual(await ending(page), over);
     assert.equal(await shown(page), await view("empty_enter"));
-    assert.deepEqual(problems, []);
+    noProblems(page);
 });
 
 test("play again, by keyboard, starts a fresh game; the send button sends and keeps focus in the field", async () => {
-    const { page, problems } = await open();
+    const page = await open();
     await play(page, ["0"]);
     await ending(page);
-    await page.keyboard.press("Enter");
+    await page.press("Enter");
     await prompt(page, 1);
     assert.equal(await page.evaluate(() => document.activeElement.id), "answer");
     await answer(page, "", { button: true });
@@ -175,11 +153,11 @@ test("play again, by keyboard, starts a fresh game; the send button sends and ke
     await answer(page, "0", { button: true });
     assert.deepEqual(await ending(page), over);
     assert.equal(await shown(page), await view("empty_enter"));
-    assert.deepEqual(problems, []);
+    noProblems(page);
 });
 
 test("on a phone 360 pixels wide the separator fits on one line, with no sideways scroll", async () => {
-    const { page, problems } = await open({ viewport: { width: 360, height: 740 } });
+    const page = await open({ viewport: { width: 360, height: 740 } });
     await play(page, ["0"]);
     await ending(page);
     const layout = await page.evaluate(() => {
@@ -193,11 +171,171 @@ test("on a phone 360 pixels wide the separator fits on one line, with no sideway
         return { separatorLines: range.getClientRects().length, sideways: root.scrollWidth > root.clientWidth };
     });
     assert.deepEqual(layout, { separatorLines: 1, sideways: false });
-    assert.deepEqual(problems, []);
+    noProblems(page);
+});
+
+// How the console is laid out: the smallest size of its text, the rows each
+// separator takes and whether all 73 columns show, the words cut off at the console's edge (the separator's
+// dashes may be: it is a rule) or covered by the answer field or the send
+// button with its focus ring, and whether the page scrolls sideways.
+function layout() {
+    const separator = `${"- ".repeat(36)}-`;
+    const log = document.getElementById("log");
+    const edge = log.getBoundingClientRect();
+    const field = document.getElementById("answer");
+    const style = getComputedStyle(field);
+    const ring = field.matches(":focus-visible") ? parseFloat(style.outlineWidth) + parseFloat(style.outlineOffset) : 0;
+    const controls = [field, document.getElementById("send")].map((control) => {
+        const box = control.getBoundingClientRect();
+        return { left: box.left - ring, right: box.right + ring, top: box.top - ring, bottom: box.bottom + ring };
+    });
+    const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    const found = {
+        textSize: Infinity,
+        fieldTextSize: parseFloat(style.fontSize),
+        ring,
+        separatorRows: [],
+        separatorsWhole: true,
+        cut: [],
+        covered: [],
+    };
+    const texts = document.createTreeWalker(log, NodeFilter.SHOW_TEXT);
+    const range = document.createRange();
+    while (texts.nextNode()) {
+        const text = texts.currentNode;
+        found.textSize = Math.min(found.textSize, parseFloat(getComputedStyle(text.parentElement).fontSize));
+        for (const word of text.data.matchAll(/\S+/g)) {
+            range.setStart(text, word.index);
+            range.setEnd(text, word.index + word[0].length);
+            for (const rect of range.getClientRects()) {
+                const outside = rect.left < edge.left - 0.5 || rect.right > edge.right + 0.5;
+                if (outside && !text.data.includes(separator)) {
+                    found.cut.push(word[0]);
+                }
+                if (controls.some((control) => overlaps(rect, control))) {
+                    found.covered.push(word[0]);
+                }
+            }
+        }
+        const at = text.data.indexOf(separator);
+        if (at !== -1) {
+            range.setStart(text, at);
+            range.setEnd(text, at + separator.length);
+            found.separatorRows.push(range.getClientRects().length);
+            found.separatorsWhole &&= range.getBoundingClientRect().right <= edge.right + 0.5;
+        }
+    }
+    found.separatorRows = [...new Set(found.separatorRows)];
+    found.sideways = document.documentElement.scrollWidth > document.documentElement.clientWidth;
+    return found;
+}
+
+test("on any width from 320 pixels the text is readable, wraps, and nothing is cut, covered or scrolled", async () => {
+    const firstFight = (await transcript("lost_fight")).slice(0, 2);
+    // Phones, where 73 columns of 14-pixel text do not fit, and a tablet, where they do.
+    for (const [width, height, separatorsWhole] of [
+        [320, 568, false],
+        [360, 740, false],
+        [412, 915, false],
+        [768, 1024, true],
+    ]) {
+        const page = await open({ viewport: { width, height } });
+        for (const [at, answers, field] of [
+            ["menu", [], "after the prompt"],
+            ["fight", firstFight, "below the prompt"],
+        ]) {
+            await play(page, answers);
+            await prompt(page, answers.length + 1);
+            const found = await page.evaluate(layout);
+            const where = `${width} pixels, ${at} prompt: ${JSON.stringify(found)}`;
+            assert.ok(found.textSize >= 14 && found.fieldTextSize >= 16 && found.ring >= 3, where);
+            assert.deepEqual([found.separatorRows, found.separatorsWhole], [[1], separatorsWhole], where);
+            assert.deepEqual([found.cut, found.covered, found.sideways], [[], [], false], where);
+            assert.equal(await fieldPlace(page), field, where);
+        }
+        noProblems(page, `${width} pixels`);
+    }
+});
+
+// The site's worker has taken over the page, its copy of the site complete.
+const kept = (page) => page.waitFor(() => navigator.serviceWorker.controller !== null);
+
+test("after one visit the site loads and plays to an ending with no network", async () => {
+    const page = await open();
+    await prompt(page, 1);
+    await kept(page);
+    site.close();
+    await page.reload();
+    await play(page, await transcript("lost_fight"));
+    assert.deepEqual(await ending(page), over);
+    assert.equal(await shown(page), await view("lost_fight"));
+    noProblems(page);
+});
+
+// The site rebuilt with a change to the page and to its module, each of which
+// marks the page with the version it is.
+async function newVersion() {
+    const next = await mkdtemp(join(tmpdir(), "moon-survival-site-"));
+    await cp(siteDir, next, { recursive: true });
+    const change = async (name, from, to) =>
+        writeFile(join(next, name), (await readFile(join(next, name), "utf8")).replace(from, to));
+    await change("index.html", "<html ", '<html data-page="new" ');
+    await change("console.js", /$/, 'document.documentElement.dataset.module = "new";\n');
+    const web = fileURLToPath(new URL("../../web/", import.meta.url));
+    execFileSync(cmake, [
+        `-DSITE=${next}`,
+        `-DTEMPLATE=${web}service-worker.js.in`,
+        `-DOUTPUT=${next}/service-worker.js`,
+        "-P",
+        `${web}service-worker.cmake`,
+    ]);
+    return next;
+}
+
+test("a new version is taken up by the next load once it has downloaded, never mixed with the old", async () => {
+    const next = await newVersion();
+    const page = await open();
+    await prompt(page, 1);
+    await kept(page);
+    const [oldCopy, ...others] = await page.evaluate(() => caches.keys());
+    assert.deepEqual(others, []);
+    site.serving.site = next;
+    const loads = [];
+    for (const newCopy of [false, true]) {
+        if (newCopy) {
+            await page.waitFor(async (old) => {
+                const copies = await caches.keys();
+                return copies.length === 1 && copies[0] !== old;
+            }, oldCopy);
+        }
+        await page.reload();
+        await prompt(page, 1);
+        loads.push(
+            await page.evaluate(() => {
+                const { page = "old", module = "old" } = document.documentElement.dataset;
+                return [page, module];
+            }),
+        );
+    }
+    assert.deepEqual(loads, [
+        ["old", "old"],
+        ["new", "new"],
+    ]);
+    assert.equal((await page.evaluate(() => caches.keys())).length, 1);
+    noProblems(page);
+    await rm(next, { recursive: true });
+});
+
+test("Chromium finds the site installable", { skip: engine !== "chrome" }, async () => {
+    const page = await open({ viewport: { incognito: false } });
+    await prompt(page, 1);
+    const devtools = await page.page.createCDPSession();
+    assert.deepEqual((await devtools.send("Page.getInstallabilityErrors")).installabilityErrors, []);
+    noProblems(page);
 });
 
 test("the page's policy refuses inline script", async () => {
-    const { page } = await open();
+    const page = await open();
     await prompt(page, 1);
     const blocked = await page.evaluate(async () => {
         const violation = new Promise((resolve) =>
@@ -214,14 +352,14 @@ test("the page's policy refuses inline script", async () => {
 test("a page that cannot load its game or its script says so in words", async () => {
     for (const [missing, words] of [
         ["/moon-survival.wasm", "Błąd strony: nie udało się pobrać gry (HTTP 404)"],
-        ["/console.js", `Błąd strony: nie udało się wczytać ${site.origin}/console.js`],
+        ["/console.js", "Błąd strony: nie udało się wczytać ORIGIN/console.js"],
     ]) {
-        const { page } = await open({ missing });
-        await page.waitForFunction(() => document.getElementById("status").textContent.startsWith("Błąd"));
+        const page = await open({ missing });
+        await page.waitFor(() => document.getElementById("status").textContent.startsWith("Błąd"));
         const shown = await page.evaluate(() => ({
             status: document.getElementById("status").textContent,
             fieldDisabled: document.getElementById("answer").disabled,
         }));
-        assert.deepEqual(shown, { status: words, fieldDisabled: true }, missing);
+        assert.deepEqual(shown, { status: words.replace("ORIGIN", site.origin), fieldDisabled: true }, missing);
     }
 });

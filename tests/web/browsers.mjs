@@ -1,0 +1,135 @@
+// One way to drive a page in every engine, so that one set of scenarios plays
+// them all: puppeteer for Chromium and Firefox, W3C WebDriver for WebKit.
+//
+//   const browser = await launch("chrome" | "firefox" | "webkit", BROWSER, NODE_MODULES);
+//   const page = await browser.open(URL, { width, height });
+//
+// BROWSER is the browser's executable; for WebKit, MiniBrowser, which the
+// WebKitWebDriver on the PATH starts. A page evaluates a function of its
+// arguments in the page, waits until one gives a true value, types into the
+// answer field, presses Enter, clicks, reloads, and, under puppeteer, notes
+// every problem it meets: an error, a failed request or a request to another
+// origin. WebDriver cannot see those, so there `problems` is null. Under
+// puppeteer a page opens in a private context of its own, or with
+// `incognito: false` in the browser's default one, and `page.page` is
+// puppeteer's own.
+import { spawn } from "node:child_process";
+import { createRequire } from "node:module";
+import { createServer } from "node:net";
+import { join, resolve } from "node:path";
+
+const timeout = 10000;
+
+export async function launch(engine, executable, nodeModules) {
+    const require = createRequire(join(resolve(nodeModules), "/"));
+    return engine === "webkit"
+        ? launchWebDriver(require("selenium-webdriver"), require("selenium-webdriver/http"), executable)
+        : launchPuppeteer(require("puppeteer-core"), engine, executable);
+}
+
+async function launchPuppeteer(puppeteer, engine, executablePath) {
+    const browser = await puppeteer.launch({
+        browser: engine,
+        executablePath,
+        args: engine === "chrome" && process.getuid() === 0 ? ["--no-sandbox"] : [],
+    });
+    let context = null;
+    return {
+        async open(url, { width = 800, height = 600, incognito = true } = {}) {
+            await context?.close();
+            context = incognito ? await browser.createBrowserContext() : null;
+            const page = await (context ?? browser.defaultBrowserContext()).newPage();
+            page.setDefaultTimeout(timeout);
+            const problems = [];
+            const origin = new URL(url).origin;
+            page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
+            page.on("console", (message) => {
+                if (message.type() === "error" || message.type() === "warn") {
+                    problems.push(`console: ${message.text()}`);
+                }
+            });
+            page.on("request", (request) => {
+                if (new URL(request.url()).origin !== origin) {
+                    problems.push(`request to another origin: ${request.url()}`);
+                }
+            });
+            page.on("requestfailed", (request) => problems.push(`failed: ${request.url()}`));
+            page.on("response", (response) => {
+                if (response.status() >= 400) {
+                    problems.push(`HTTP ${response.status()}: ${response.url()}`);
+                }
+            });
+            await page.setViewport({ width, height });
+            await page.goto(url);
+            return {
+                page,
+                problems,
+                evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+                waitFor: (fn, ...args) => page.waitForFunction(fn, {}, ...args),
+                type: (text) => page.type("#answer", text),
+                press: (key) => page.keyboard.press(key),
+                click: (selector) => page.click(selector),
+                reload: () => page.reload(),
+            };
+        },
+        close: () => browser.close(),
+    };
+}
+
+// MiniBrowser's window is never narrower than about 447 pixels, so a page
+// asked for at a size of its own is shown in a frame of that size.
+async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Executor, HttpClient }, binary) {
+    const port = await freePort();
+    const server = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
+    const address = `http://127.0.0.1:${port}`;
+    const ready = () =>
+        fetch(`${address}/status`)
+            .then((response) => response.ok)
+            .catch(() => false);
+    while (!(await ready())) {
+        await new Promise((wait) => setTimeout(wait, 50));
+    }
+    const driver = await WebDriver.createSession(
+        new Executor(new HttpClient(address)),
+        new Capabilities({
+            "webkitgtk:browserOptions": { binary, args: ["--automation"] },
+        }),
+    );
+    await driver.manage().window().setRect({ width: 1024, height: 800 });
+    const keys = { Enter: Key.ENTER };
+    return {
+        async open(url, { width, height } = {}) {
+            await driver.switchTo().defaultContent();
+            if (width === undefined) {
+                await driver.get(url);
+            } else {
+                await driver.get(new URL(`frame.html?width=${width}&height=${height}`, url).href);
+                await driver.switchTo().frame(await driver.wait(until.elementLocated({ css: "iframe" })));
+            }
+            const evaluate = (fn, ...args) => driver.executeScript(fn, ...args);
+            return {
+                problems: null,
+                evaluate,
+                waitFor: (fn, ...args) => driver.wait(() => evaluate(fn, ...args), timeout),
+                // WebDriver refuses to type nothing.
+                type: async (text) => text && driver.findElement({ id: "answer" }).sendKeys(text),
+                press: (key) => driver.actions().sendKeys(keys[key]).perform(),
+                click: async (selector) => driver.findElement({ css: selector }).click(),
+                reload: () => driver.navigate().refresh(),
+            };
+        },
+        async close() {
+            await driver.quit();
+            server.kill();
+        },
+    };
+}
+
+function freePort() {
+    return new Promise((resolve) => {
+        const probe = createServer().listen(0, "127.0.0.1", () => {
+            const { port } = probe.address();
+            probe.close(() => resolve(port));
+        });
+    });
+}
