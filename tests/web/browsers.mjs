@@ -89,12 +89,18 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
     while (!(await ready())) {
         await new Promise((wait) => setTimeout(wait, 50));
     }
-    const driver = await WebDriver.createSession(
+    const driver = WebDriver.createSession(
         new Executor(new HttpClient(address)),
         new Capabilities({
             "webkitgtk:browserOptions": { binary, args: ["--automation"] },
         }),
     );
+    // A browser that cannot start fails the tests rather than hanging them.
+    const late = new Promise((_, reject) => setTimeout(() => reject(new Error("WebKit did not start")), timeout));
+    await Promise.race([driver.getSession(), late]).catch((error) => {
+        server.kill();
+        throw error;
+    });
     await driver.manage().window().setRect({ width: 1024, height: 800 });
     const keys = { Enter: Key.ENTER };
     return {
