@@ -1,9 +1,10 @@
 // Measures the browser version, built by `cmake --workflow --preset web`:
 // what the site weighs gzipped, how long headless Chromium takes from
-// navigation to the first prompt, and the page's own time from Enter to the
-// next prompt over a 1,000-answer game.
+// navigation to the first prompt on a first visit, on a repeat visit served by
+// the site's worker and with no network, and the page's own time from Enter to
+// the next prompt over a 1,000-answer game in Chromium and Firefox.
 //
-//   node bench/web.mjs [CHROMIUM]
+//   node bench/web.mjs [CHROMIUM [FIREFOX]]
 import { readdir, readFile } from "node:fs/promises";
 import { createRequire } from "node:module";
 import { join } from "node:path";
@@ -14,26 +15,31 @@ import { serveSite } from "../tests/web/site_server.mjs";
 const build = fileURLToPath(new URL("../build/web/", import.meta.url));
 const site = join(build, "site");
 const puppeteer = createRequire(join(build, "npm/node_modules/"))("puppeteer-core");
-const executablePath = process.argv[2] ?? "/usr/bin/chromium";
+const [chromium = "/usr/bin/chromium", firefox = "/usr/bin/firefox-esr"] = process.argv.slice(2);
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const kib = (bytes) => `${(bytes / 1024).toFixed(1)} KiB`;
 
+// Everything but the icons is what a first visit downloads: the page and what
+// it loads, then the worker's copy of the site, licenses.txt with it.
 const files = (await readdir(site, { recursive: true, withFileTypes: true })).filter((entry) =>
     entry.isFile(),
 );
-let all = 0;
 let played = 0;
+let icons = 0;
 for (const file of files) {
     const gzipped = gzipSync(await readFile(join(file.path, file.name)), { level: 9 }).length;
-    all += gzipped;
-    played += file.name === "licenses.txt" ? 0 : gzipped;
+    if (file.name.endsWith(".png")) {
+        icons += gzipped;
+    } else {
+        played += gzipped;
+    }
 }
-console.log(`site, gzipped:        ${kib(played)} to play, ${kib(all)} with licenses.txt`);
+console.log(`site, gzipped:        ${kib(played)} to play, and ${kib(icons)} of icons to install`);
 
 const server = await serveSite(site);
-const browser = await puppeteer.launch({
+const chrome = await puppeteer.launch({
     browser: "chrome",
-    executablePath,
+    executablePath: chromium,
     args: process.getuid() === 0 ? ["--no-sandbox"] : [],
 });
 
@@ -61,35 +67,64 @@ function watch() {
     });
 }
 
-async function open() {
+const firstPrompt = (page) => page.waitForFunction(() => window.benchmark.prompts[0]).then((time) => time.jsonValue());
+
+async function open(browser) {
     const page = await (await browser.createBrowserContext()).newPage();
     await page.evaluateOnNewDocument(watch);
     await page.goto(server.origin);
-    await page.waitForFunction(() => window.benchmark.prompts.length > 0);
+    await firstPrompt(page);
     return page;
 }
 
-const firstPrompt = [];
-for (let run = 0; run < 21; run++) {
-    const page = await open();
-    firstPrompt.push(await page.evaluate(() => window.benchmark.prompts[0]));
+const loads = 21;
+const cold = [];
+for (let run = 0; run < loads; run++) {
+    const page = await open(chrome);
+    cold.push(await firstPrompt(page));
     await page.browserContext().close();
 }
-console.log(`navigation to prompt: ${median(firstPrompt).toFixed(1)} ms (median of 21 cold loads)`);
+console.log(`navigation to prompt: ${median(cold).toFixed(1)} ms (median of ${loads} first visits)`);
 
-const page = await open();
-const answers = 1000;
-for (let count = 1; count <= answers; count++) {
-    await page.type("#answer", "1");
-    await page.keyboard.press("Enter");
-    await page.waitForFunction((count) => window.benchmark.prompts.length > count, {}, count);
+// Repeat visits, and then visits with the server gone, in one profile.
+const page = await open(chrome);
+await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+for (const visit of ["repeat visit, by the worker", "offline, by the worker"]) {
+    const times = [];
+    for (let run = 0; run < loads; run++) {
+        await page.reload();
+        times.push(await firstPrompt(page));
+    }
+    console.log(`  ${visit}: ${median(times).toFixed(1)} ms`);
+    server.close();
 }
-const { prompts, enters } = await page.evaluate(() => window.benchmark);
-const delays = enters.map((enter, index) => prompts[index + 1] - enter);
-console.log(
-    `Enter to next prompt: ${median(delays).toFixed(2)} ms median, ` +
-        `${Math.max(...delays).toFixed(2)} ms at most (${answers} status screens)`,
-);
+await chrome.close();
 
-await browser.close();
-server.close();
+// The page's own time from Enter to the next prompt on screen.
+const restarted = await serveSite(site);
+server.origin = restarted.origin;
+for (const [name, executablePath] of [
+    ["Chromium", chromium],
+    ["Firefox", firefox],
+]) {
+    const browser = await puppeteer.launch({
+        browser: name === "Chromium" ? "chrome" : "firefox",
+        executablePath,
+        args: name === "Chromium" && process.getuid() === 0 ? ["--no-sandbox"] : [],
+    });
+    const page = await open(browser);
+    const answers = 1000;
+    for (let count = 1; count <= answers; count++) {
+        await page.type("#answer", "1");
+        await page.keyboard.press("Enter");
+        await page.waitForFunction((count) => window.benchmark.prompts.length > count, {}, count);
+    }
+    const { prompts, enters } = await page.evaluate(() => window.benchmark);
+    const delays = enters.map((enter, index) => prompts[index + 1] - enter);
+    console.log(
+        `Enter to next prompt: ${median(delays).toFixed(2)} ms median, ` +
+            `${Math.max(...delays).toFixed(2)} ms at most (${name}, ${answers} status screens)`,
+    );
+    await browser.close();
+}
+restarted.close();
