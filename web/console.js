@@ -116,7 +116,7 @@ async function play(module, keyboard) {
                 if (fd !== 0 || !keyboard.empty) {
                     return fd_read(fd, ...rest);
                 }
-                prompt.scrollIntoView({ block: "nearest" });
+                answer.scrollIntoView({ block: "nearest" });
                 return keyboard.answer().then(() => fd_read(fd, ...rest));
             },
         },

@@ -175,9 +175,10 @@ test("on a phone 360 pixels wide the separator fits on one line, with no sideway
 });
 
 // How the console is laid out: the smallest size of its text, the rows each
-// separator takes and whether all 73 columns show, the words cut off at the console's edge (the separator's
-// dashes may be: it is a rule) or covered by the answer field or the send
-// button with its focus ring, and whether the page scrolls sideways.
+// separator takes and whether all 73 columns show, the words cut off at the
+// console's edge (the separator's dashes may be: it is a rule) or covered by
+// the answer field or the send button with its focus ring, whether the page
+// scrolls sideways, and whether the field is in view.
 function layout() {
     const separator = `${"- ".repeat(36)}-`;
     const log = document.getElementById("log");
@@ -227,6 +228,8 @@ function layout() {
     }
     found.separatorRows = [...new Set(found.separatorRows)];
     found.sideways = document.documentElement.scrollWidth > document.documentElement.clientWidth;
+    const box = field.getBoundingClientRect();
+    found.fieldInView = box.top >= 0 && box.bottom <= innerHeight + 1; // scrolled to a whole pixel
     return found;
 }
 
@@ -250,7 +253,11 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
             const where = `${width} pixels, ${at} prompt: ${JSON.stringify(found)}`;
             assert.ok(found.textSize >= 14 && found.fieldTextSize >= 16 && found.ring >= 3, where);
             assert.deepEqual([found.separatorRows, found.separatorsWhole], [[1], separatorsWhole], where);
-            assert.deepEqual([found.cut, found.covered, found.sideways], [[], [], false], where);
+            assert.deepEqual(
+                [found.cut, found.covered, found.sideways, found.fieldInView],
+                [[], [], false, true],
+                where,
+            );
             assert.equal(await fieldPlace(page), field, where);
         }
         noProblems(page, `${width} pixels`);
