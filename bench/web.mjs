@@ -1,8 +1,9 @@
 // Measures the browser version, built by `cmake --workflow --preset web`:
 // what the site weighs gzipped, how long headless Chromium takes from
-// navigation to the first prompt on a first visit, on a repeat visit served by
-// the site's worker and with no network, and the page's own time from Enter to
-// the next prompt over a 1,000-answer game in Chromium and Firefox.
+// navigation to the first prompt on a first visit, the page's own time from
+// Enter to the next prompt over a 1,000-answer game in Chromium and Firefox,
+// and the first prompt again on a repeat visit served by the site's worker,
+// and with no network.
 //
 //   node bench/web.mjs [CHROMIUM [FIREFOX]]
 import { readdir, readFile } from "node:fs/promises";
@@ -37,11 +38,12 @@ for (const file of files) {
 console.log(`site, gzipped:        ${kib(played)} to play, and ${kib(icons)} of icons to install`);
 
 const server = await serveSite(site);
-const chrome = await puppeteer.launch({
-    browser: "chrome",
-    executablePath: chromium,
-    args: process.getuid() === 0 ? ["--no-sandbox"] : [],
-});
+const launch = (browser, executablePath) =>
+    puppeteer.launch({
+        browser,
+        executablePath,
+        args: browser === "chrome" && process.getuid() === 0 ? ["--no-sandbox"] : [],
+    });
 
 // Marks in the page the moment each prompt is in the log and laid out, and
 // the moment each Enter goes down.
@@ -67,7 +69,8 @@ function watch() {
     });
 }
 
-const firstPrompt = (page) => page.waitForFunction(() => window.benchmark.prompts[0]).then((time) => time.jsonValue());
+const firstPrompt = (page) =>
+    page.waitForFunction(() => window.benchmark.prompts[0]).then((time) => time.jsonValue());
 
 async function open(browser) {
     const page = await (await browser.createBrowserContext()).newPage();
@@ -77,41 +80,8 @@ async function open(browser) {
     return page;
 }
 
-const loads = 21;
-const cold = [];
-for (let run = 0; run < loads; run++) {
-    const page = await open(chrome);
-    cold.push(await firstPrompt(page));
-    await page.browserContext().close();
-}
-console.log(`navigation to prompt: ${median(cold).toFixed(1)} ms (median of ${loads} first visits)`);
-
-// Repeat visits, and then visits with the server gone, in one profile.
-const page = await open(chrome);
-await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
-for (const visit of ["repeat visit, by the worker", "offline, by the worker"]) {
-    const times = [];
-    for (let run = 0; run < loads; run++) {
-        await page.reload();
-        times.push(await firstPrompt(page));
-    }
-    console.log(`  ${visit}: ${median(times).toFixed(1)} ms`);
-    server.close();
-}
-await chrome.close();
-
 // The page's own time from Enter to the next prompt on screen.
-const restarted = await serveSite(site);
-server.origin = restarted.origin;
-for (const [name, executablePath] of [
-    ["Chromium", chromium],
-    ["Firefox", firefox],
-]) {
-    const browser = await puppeteer.launch({
-        browser: name === "Chromium" ? "chrome" : "firefox",
-        executablePath,
-        args: name === "Chromium" && process.getuid() === 0 ? ["--no-sandbox"] : [],
-    });
+async function enterToPrompt(browser, name) {
     const page = await open(browser);
     const answers = 1000;
     for (let count = 1; count <= answers; count++) {
@@ -125,6 +95,39 @@ for (const [name, executablePath] of [
         `Enter to next prompt: ${median(delays).toFixed(2)} ms median, ` +
             `${Math.max(...delays).toFixed(2)} ms at most (${name}, ${answers} status screens)`,
     );
-    await browser.close();
 }
-restarted.close();
+
+const chrome = await launch("chrome", chromium);
+const loads = 21;
+const cold = [];
+for (let run = 0; run < loads; run++) {
+    const page = await open(chrome);
+    cold.push(await firstPrompt(page));
+    await page.browserContext().close();
+}
+console.log(
+    `navigation to prompt: ${median(cold).toFixed(1)} ms (median of ${loads} first visits)`,
+);
+
+await enterToPrompt(chrome, "Chromium");
+const fox = await launch("firefox", firefox);
+await enterToPrompt(fox, "Firefox");
+await fox.close();
+
+// Visits once the worker holds the site, then the same with the server gone.
+const page = await open(chrome);
+await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+for (const visit of ["repeat visit", "offline"]) {
+    if (visit === "offline") {
+        server.close();
+    }
+    const times = [];
+    for (let run = 0; run < loads; run++) {
+        await page.reload();
+        times.push(await firstPrompt(page));
+    }
+    console.log(
+        `navigation to prompt: ${median(times).toFixed(1)} ms (${visit}, by the worker, median of ${loads})`,
+    );
+}
+await chrome.close();
