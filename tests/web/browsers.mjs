@@ -67,7 +67,7 @@ async function launchPuppeteer(puppeteer, engine, executablePath) {
                 evaluate: (fn, ...args) => page.evaluate(fn, ...args),
                 waitFor: (fn, ...args) => page.waitForFunction(fn, {}, ...args),
                 type: (text) => page.type("#answer", text),
-                press: (key) => page.keyboard.press(key),
+                enter: () => page.keyboard.press("Enter"),
                 click: (selector) => page.click(selector),
                 reload: () => page.reload(),
             };
@@ -102,7 +102,6 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
         throw error;
     });
     await driver.manage().window().setRect({ width: 1024, height: 800 });
-    const keys = { Enter: Key.ENTER };
     return {
         async open(url, { width, height } = {}) {
             await driver.switchTo().defaultContent();
@@ -119,7 +118,7 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
                 waitFor: (fn, ...args) => driver.wait(() => evaluate(fn, ...args), timeout),
                 // WebDriver refuses to type nothing.
                 type: async (text) => text && driver.findElement({ id: "answer" }).sendKeys(text),
-                press: (key) => driver.actions().sendKeys(keys[key]).perform(),
+                enter: () => driver.actions().sendKeys(Key.ENTER).perform(),
                 click: async (selector) => driver.findElement({ css: selector }).click(),
                 reload: () => driver.navigate().refresh(),
             };
