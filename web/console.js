@@ -111,12 +111,16 @@ async function play(module, keyboard) {
     const instance = await Asyncify.instantiate(module, {
         wasi_snapshot_preview1: {
             ...wasi.wasiImport,
-            // With nothing sent yet, the game's read waits for the player.
+            // With nothing unread and nothing to type again, the game's read
+            // waits for the player.
             fd_read(fd, ...rest) {
+                if (fd === 0 && keyboard.empty && replay.length > 0) {
+                    give(replay.shift());
+                }
                 if (fd !== 0 || !keyboard.empty) {
                     return fd_read(fd, ...rest);
                 }
-                answer.scrollIntoView({ block: "nearest" });
+                waiting();
                 return keyboard.answer().then(() => fd_read(fd, ...rest));
             },
         },
@@ -134,8 +138,87 @@ async function play(module, keyboard) {
     }
 }
 
-// Answers sent while the module loads wait here for the game's first read.
+// The answers of the game in progress, kept on this device after every one,
+// so that a reload, a closed tab or a phone that drops the page never costs
+// the player the game: the same answers always play the same game. Each
+// folder of a site keeps its own. Without storage the game plays on, unkept.
+const keptFormat = "moon-survival answers 1";
+const keptKey = `moon-survival ${new URL(".", location.href).pathname}`;
+
+// What the page cannot read as its own is dropped for a fresh game.
+function readKept() {
+    const isLine = (line) => typeof line === "string" && !/[\r\n]/.test(line);
+    try {
+        const value = localStorage.getItem(keptKey);
+        if (value === null) {
+            return [];
+        }
+        const { format, answers } = JSON.parse(value);
+        if (format === keptFormat && Array.isArray(answers) && answers.every(isLine)) {
+            return answers;
+        }
+    } catch {
+        // Unreadable, or no storage at all.
+    }
+    forget();
+    return [];
+}
+
+function keep(answers) {
+    try {
+        localStorage.setItem(keptKey, JSON.stringify({ format: keptFormat, answers }));
+    } catch {
+        // Full or refused: an older game kept would come back wrong.
+        forget();
+    }
+}
+
+function forget() {
+    try {
+        localStorage.removeItem(keptKey);
+    } catch {
+        // No storage, so nothing kept.
+    }
+}
+
+// The game's standard input, where answers sent while the module loads wait
+// for its first read, echoed at once. The answers of a kept game, and any
+// sent while it comes back, wait in `replay` instead, to be given and echoed
+// one at a time when the game reads with nothing unread: each then stands at
+// its prompt, as it would in a terminal.
 let keyboard = new Keyboard();
+let answers = [];
+let replay = [];
+let resuming = false;
+
+function give(line) {
+    echo(`${line}\n`);
+    keyboard.send(`${line}\n`);
+}
+
+// A screen reader is not to read out a game coming back as new text: the log
+// stays quiet until the game waits or ends, and the status line tells instead.
+// The log speaks again only once the browser has shown what came back.
+function resume(kept) {
+    answers = kept;
+    replay = [...kept];
+    resuming = true;
+    log.setAttribute("aria-live", "off");
+}
+
+function tell(message) {
+    resuming = false;
+    status.textContent = message;
+    requestAnimationFrame(() => setTimeout(() => log.removeAttribute("aria-live")));
+}
+
+// The game waits for the player.
+function waiting() {
+    if (resuming) {
+        tell("Wznowiono przerwaną grę. Aby ją zakończyć, wpisz 0 w menu.");
+    }
+    answer.scrollIntoView({ block: "nearest" });
+}
 
 async function round(module) {
     let ending = "Gra zakończona.";
@@ -147,8 +230,9 @@ async function round(module) {
     } catch (error) {
         ending = `Gra przerwana przez błąd: ${error.message}`;
     }
+    forget();
     answer.disabled = send.disabled = true;
-    status.textContent = ending;
+    tell(ending);
     again.hidden = false;
     again.focus();
 }
@@ -160,8 +244,13 @@ function takeAnswers() {
 
 prompt.addEventListener("submit", (event) => {
     event.preventDefault();
-    echo(`${answer.value}\n`);
-    keyboard.send(`${answer.value}\n`);
+    answers.push(answer.value);
+    keep(answers);
+    if (replay.length > 0) {
+        replay.push(answer.value);
+    } else {
+        give(answer.value);
+    }
     answer.value = "";
 });
 
@@ -174,6 +263,10 @@ document.getElementById("terminal").addEventListener("click", () => {
 });
 
 async function start() {
+    const kept = readKept();
+    if (kept.length > 0) {
+        resume(kept);
+    }
     takeAnswers();
     const response = await fetch("moon-survival.wasm");
     if (!response.ok) {
@@ -189,6 +282,8 @@ async function start() {
         status.textContent = "";
         clear();
         keyboard = new Keyboard();
+        answers = [];
+        replay = [];
         takeAnswers();
         round(module);
     });

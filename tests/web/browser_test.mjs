@@ -83,9 +83,10 @@ async function answer(page, text, { button = false } = {}) {
     await (button ? page.click("#send") : page.enter());
 }
 
-async function play(page, answers, options) {
+// Answers each of the prompts after the first `from`.
+async function play(page, answers, { from = 0, ...options } = {}) {
     for (const [index, text] of answers.entries()) {
-        await prompt(page, index + 1);
+        await prompt(page, from + index + 1);
         await answer(page, text, options);
     }
 }
@@ -267,13 +268,106 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
 // The site's worker has taken over the page, its copy of the site complete.
 const kept = (page) => page.waitFor(() => navigator.serviceWorker.controller !== null);
 
-test("after one visit the site loads and plays to an ending with no network", async () => {
+const resumed = "Wznowiono przerwaną grę. Aby ją zakończyć, wpisz 0 w menu.";
+const status = (page) => page.evaluate(() => document.getElementById("status").textContent);
+const fresh = async () => `${(await view("quit")).split("Wpisz numer: ")[0]}Wpisz numer: `;
+const stored = (page) => page.evaluate(() => Object.entries(localStorage));
+
+// Plays the first `count` answers of a game, has the page leave in the way
+// given, and checks that the console comes back as it stood, waiting at the
+// next prompt; then plays the game to its ending. It gives the page that
+// comes back.
+async function comeBack(page, answers, count, leave) {
+    await play(page, answers.slice(0, count));
+    await prompt(page, count + 1);
+    const before = await shown(page);
+    const back = await leave(page);
+    await prompt(back, count + 1);
+    assert.deepEqual([await shown(back), await status(back)], [before, resumed], `after ${count} answers`);
+    assert.equal(await back.evaluate(() => document.activeElement.id), "answer");
+    await play(back, answers.slice(count), { from: count });
+    assert.deepEqual(await ending(back), over);
+    return back;
+}
+
+const reload = async (page) => (await page.reload(), page);
+async function reopen(page) {
+    const again = await page.another();
+    await page.close();
+    return again;
+}
+
+test("a game at the menu or in a fight comes back whole after a reload or a closed page", async () => {
+    const answers = await transcript("lost_fight");
+    for (const [leave, count] of [
+        [reload, 1],
+        [reload, 3],
+        [reopen, 1],
+        [reopen, 3],
+    ]) {
+        const page = await comeBack(await open(), answers, count, leave);
+        assert.equal(await shown(page), await view("lost_fight"));
+        // The ended game is gone, and the next load is a fresh one.
+        assert.deepEqual(await stored(page), []);
+        await page.reload();
+        await prompt(page, 1);
+        assert.deepEqual([await shown(page), await status(page)], [await fresh(), ""]);
+        noProblems(page, `${leave.name}, ${count} answers`);
+    }
+});
+
+test("after one visit the site loads and plays to an ending with no network, a game coming back too", async () => {
     const page = await open();
     await prompt(page, 1);
     await kept(page);
     site.close();
-    await page.reload();
-    await play(page, await transcript("lost_fight"));
+    await comeBack(page, await transcript("lost_fight"), 3, reload);
+    assert.equal(await shown(page), await view("lost_fight"));
+    noProblems(page);
+});
+
+test("a kept game the page cannot read gives a fresh game", async () => {
+    const page = await open();
+    await play(page, ["1"]);
+    await prompt(page, 2);
+    const [[key, value]] = await stored(page);
+    const game = JSON.parse(value);
+    for (const unreadable of [
+        value.slice(0, -1),
+        "garbage",
+        "null",
+        JSON.stringify({ ...game, format: "another" }),
+        JSON.stringify({ ...game, answers: "1" }),
+        JSON.stringify({ ...game, answers: [1] }),
+        JSON.stringify({ ...game, answers: ["1\n0"] }),
+    ]) {
+        await page.evaluate((key, value) => localStorage.setItem(key, value), key, unreadable);
+        await page.reload();
+        await prompt(page, 1);
+        assert.deepEqual(
+            [await shown(page), await status(page), await stored(page)],
+            [await fresh(), "", []],
+            unreadable,
+        );
+    }
+    noProblems(page);
+});
+
+test("answers sent while a kept game loads go after its own", async () => {
+    const answers = await transcript("lost_fight");
+    const first = await open();
+    await play(first, answers.slice(0, 2));
+    await prompt(first, 3);
+    const [game] = await stored(first);
+    let release;
+    const loading = await open({ held: new Promise((resolve) => (release = resolve)) });
+    await loading.evaluate((key, value) => localStorage.setItem(key, value), ...game);
+    const page = await reopen(loading);
+    await page.waitFor(() => !document.getElementById("answer").disabled);
+    for (const text of answers.slice(2)) {
+        await answer(page, text);
+    }
+    release();
     assert.deepEqual(await ending(page), over);
     assert.equal(await shown(page), await view("lost_fight"));
     noProblems(page);

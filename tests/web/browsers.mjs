@@ -7,11 +7,12 @@
 // BROWSER is the browser's executable; for WebKit, MiniBrowser, which the
 // WebKitWebDriver on the PATH starts. A page evaluates a function of its
 // arguments in the page, waits until one gives a true value, types into the
-// answer field, presses Enter, clicks, reloads, and, under puppeteer, notes
-// every problem it meets: an error, a failed request or a request to another
-// origin. WebDriver cannot see those, so there `problems` is null. Under
-// puppeteer a page opens in a private context of its own, or with
-// `incognito: false` in the browser's default one, and `page.page` is
+// answer field, presses Enter, clicks, reloads, opens another page of the
+// same address beside it (as a second tab would), closes, and, under
+// puppeteer, notes every problem it meets: an error, a failed request or a
+// request to another origin. WebDriver cannot see those, so there `problems`
+// is null. Under puppeteer a page opens in a private context of its own, or
+// with `incognito: false` in the browser's default one, and `page.page` is
 // puppeteer's own.
 import { spawn } from "node:child_process";
 import { createRequire } from "node:module";
@@ -34,43 +35,48 @@ async function launchPuppeteer(puppeteer, engine, executablePath) {
         args: engine === "chrome" && process.getuid() === 0 ? ["--no-sandbox"] : [],
     });
     let context = null;
+    async function open(url, { width = 800, height = 600 }) {
+        const page = await (context ?? browser.defaultBrowserContext()).newPage();
+        page.setDefaultTimeout(timeout);
+        const problems = [];
+        const origin = new URL(url).origin;
+        page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
+        page.on("console", (message) => {
+            if (message.type() === "error" || message.type() === "warn") {
+                problems.push(`console: ${message.text()}`);
+            }
+        });
+        page.on("request", (request) => {
+            if (new URL(request.url()).origin !== origin) {
+                problems.push(`request to another origin: ${request.url()}`);
+            }
+        });
+        page.on("requestfailed", (request) => problems.push(`failed: ${request.url()}`));
+        page.on("response", (response) => {
+            if (response.status() >= 400) {
+                problems.push(`HTTP ${response.status()}: ${response.url()}`);
+            }
+        });
+        await page.setViewport({ width, height });
+        await page.goto(url);
+        return {
+            page,
+            problems,
+            evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+            waitFor: (fn, ...args) => page.waitForFunction(fn, {}, ...args),
+            type: (text) => page.type("#answer", text),
+            enter: () => page.keyboard.press("Enter"),
+            click: (selector) => page.click(selector),
+            reload: () => page.reload(),
+            another: () => open(url, { width, height }),
+            close: () => page.close(),
+        };
+    }
     return {
-        async open(url, { width = 800, height = 600, incognito = true } = {}) {
+        async open(url, { incognito = true, ...viewport } = {}) {
             await context?.close();
             context = incognito ? await browser.createBrowserContext() : null;
-            const page = await (context ?? browser.defaultBrowserContext()).newPage();
-            page.setDefaultTimeout(timeout);
-            const problems = [];
-            const origin = new URL(url).origin;
-            page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
-            page.on("console", (message) => {
-                if (message.type() === "error" || message.type() === "warn") {
-                    problems.push(`console: ${message.text()}`);
-                }
-            });
-            page.on("request", (request) => {
-                if (new URL(request.url()).origin !== origin) {
-                    problems.push(`request to another origin: ${request.url()}`);
-                }
-            });
-            page.on("requestfailed", (request) => problems.push(`failed: ${request.url()}`));
-            page.on("response", (response) => {
-                if (response.status() >= 400) {
-                    problems.push(`HTTP ${response.status()}: ${response.url()}`);
-                }
-            });
-            await page.setViewport({ width, height });
-            await page.goto(url);
-            return {
-                page,
-                problems,
-                evaluate: (fn, ...args) => page.evaluate(fn, ...args),
-                waitFor: (fn, ...args) => page.waitForFunction(fn, {}, ...args),
-                type: (text) => page.type("#answer", text),
-                enter: () => page.keyboard.press("Enter"),
-                click: (selector) => page.click(selector),
-                reload: () => page.reload(),
-            };
+            return open(url, viewport);
         },
         close: () => browser.close(),
     };
@@ -102,27 +108,56 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
         throw error;
     });
     await driver.manage().window().setRect({ width: 1024, height: 800 });
-    return {
-        async open(url, { width, height } = {}) {
-            await driver.switchTo().defaultContent();
-            if (width === undefined) {
-                await driver.get(url);
-            } else {
-                await driver.get(new URL(`frame.html?width=${width}&height=${height}`, url).href);
-                await driver.switchTo().frame(await driver.wait(until.elementLocated({ css: "iframe" })));
+    // Each page is a window of its own, and the driver acts in one at a time.
+    let current = await driver.getWindowHandle();
+    async function open(url, { width, height }, window = current) {
+        const inWindow = async () => {
+            if (current !== window) {
+                await driver.switchTo().window(window);
+                current = window;
+                if (width !== undefined) {
+                    await driver.switchTo().frame(0);
+                }
             }
-            const evaluate = (fn, ...args) => driver.executeScript(fn, ...args);
-            return {
-                problems: null,
-                evaluate,
-                waitFor: (fn, ...args) => driver.wait(() => evaluate(fn, ...args), timeout),
-                // WebDriver refuses to type nothing.
-                type: async (text) => text && driver.findElement({ id: "answer" }).sendKeys(text),
-                enter: () => driver.actions().sendKeys(Key.ENTER).perform(),
-                click: async (selector) => driver.findElement({ css: selector }).click(),
-                reload: () => driver.navigate().refresh(),
+        };
+        await inWindow();
+        await driver.switchTo().defaultContent();
+        if (width === undefined) {
+            await driver.get(url);
+        } else {
+            await driver.get(new URL(`frame.html?width=${width}&height=${height}`, url).href);
+            await driver.switchTo().frame(await driver.wait(until.elementLocated({ css: "iframe" })));
+        }
+        const act =
+            (action) =>
+            async (...args) => {
+                await inWindow();
+                return action(...args);
             };
-        },
+        const evaluate = act((fn, ...args) => driver.executeScript(fn, ...args));
+        return {
+            problems: null,
+            evaluate,
+            waitFor: (fn, ...args) => driver.wait(() => evaluate(fn, ...args), timeout),
+            // WebDriver refuses to type nothing.
+            type: act(async (text) => text && driver.findElement({ id: "answer" }).sendKeys(text)),
+            enter: act(() => driver.actions().sendKeys(Key.ENTER).perform()),
+            click: act(async (selector) => driver.findElement({ css: selector }).click()),
+            reload: act(() => driver.navigate().refresh()),
+            another: async () => {
+                await driver.switchTo().newWindow("tab");
+                current = await driver.getWindowHandle();
+                return open(url, { width, height }, current);
+            },
+            close: act(async () => {
+                await driver.close();
+                [current] = await driver.getAllWindowHandles();
+                await driver.switchTo().window(current);
+            }),
+        };
+    }
+    return {
+        open: (url, viewport = {}) => open(url, viewport),
         async close() {
             await driver.quit();
             server.kill();
