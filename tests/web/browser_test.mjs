@@ -236,11 +236,14 @@ function layout() {
 
 test("on any width from 320 pixels the text is readable, wraps, and nothing is cut, covered or scrolled", async () => {
     const firstFight = (await transcript("lost_fight")).slice(0, 2);
-    // Phones, where 73 columns of 14-pixel text do not fit, and a tablet, where they do.
+    // Phones, where 73 columns of 14-pixel text do not fit; a narrow window,
+    // where they fit at a size between the text's floor and its ceiling; and
+    // a tablet, where they fit at the ceiling.
     for (const [width, height, separatorsWhole] of [
         [320, 568, false],
         [360, 740, false],
         [412, 915, false],
+        [700, 900, true],
         [768, 1024, true],
     ]) {
         const page = await open({ viewport: { width, height } });
@@ -374,8 +377,9 @@ test("answers sent while a kept game loads go after its own", async () => {
 });
 
 // The site rebuilt with a change to the page and to its module, each of which
-// marks the page with the version it is.
-async function newVersion() {
+// marks the page with the version it is. With `unchanged`, those files are
+// still the old ones, as on a server that a new version is half uploaded to.
+async function newVersion(unchanged = []) {
     const next = await mkdtemp(join(tmpdir(), "moon-survival-site-"));
     await cp(siteDir, next, { recursive: true });
     const change = async (name, from, to) =>
@@ -390,38 +394,89 @@ async function newVersion() {
         "-P",
         `${web}service-worker.cmake`,
     ]);
+    await Promise.all(unchanged.map((name) => cp(join(siteDir, name), join(next, name))));
     return next;
 }
+
+// Reloads the page and gives the version it loaded, which must be whole.
+async function version(page) {
+    await page.reload();
+    await prompt(page, 1);
+    const { page: html = "old", module = "old" } = await page.evaluate(() => ({
+        ...document.documentElement.dataset,
+    }));
+    assert.equal(html, module, "a load mixed two versions of the site");
+    return html;
+}
+
+// Has the browser look for a new version of the site now, and tells what
+// became of it once downloaded: "installed" (and waiting to take over), or
+// "redundant" when the download failed.
+const update = (page) =>
+    page.evaluate(async () => {
+        const registration = await navigator.serviceWorker.getRegistration();
+        await registration.update();
+        const worker = registration.installing ?? registration.waiting;
+        await new Promise((settled) => {
+            const check = () => worker.state !== "installing" && settled();
+            worker.addEventListener("statechange", check);
+            check();
+        });
+        return worker.state;
+    });
+
+const copies = (page) => page.evaluate(() => caches.keys());
+
+test("a new version half uploaded fails to download, and every load stays wholly the old", async () => {
+    const half = await newVersion(["console.js"]);
+    const page = await open();
+    await prompt(page, 1);
+    await kept(page);
+    const old = await copies(page);
+    site.serving.site = half;
+    assert.equal(await version(page), "old");
+    assert.equal(await update(page), "redundant");
+    assert.deepEqual([await version(page), await copies(page)], ["old", old]);
+    noProblems(page);
+    await rm(half, { recursive: true });
+});
+
+test("with two pages of the site open, a new version waits until only one is", async () => {
+    const next = await newVersion();
+    const page = await open();
+    await prompt(page, 1);
+    await kept(page);
+    const [old] = await copies(page);
+    const other = await page.another();
+    await prompt(other, 1);
+    site.serving.site = next;
+    assert.equal(await version(page), "old");
+    assert.equal(await update(page), "installed");
+    assert.equal(await version(page), "old");
+    assert.ok(await page.evaluate(async () => (await navigator.serviceWorker.getRegistration()).waiting !== null));
+    await other.close();
+    await version(page);
+    await page.waitFor(async (old) => !(await caches.keys()).includes(old), old);
+    assert.equal(await version(page), "new");
+    noProblems(page);
+    await rm(next, { recursive: true });
+});
 
 test("a new version is taken up by the next load once it has downloaded, never mixed with the old", async () => {
     const next = await newVersion();
     const page = await open();
     await prompt(page, 1);
     await kept(page);
-    const [oldCopy, ...others] = await page.evaluate(() => caches.keys());
+    const [oldCopy, ...others] = await copies(page);
     assert.deepEqual(others, []);
     site.serving.site = next;
-    const load = async () => {
-        await page.reload();
-        await prompt(page, 1);
-        return page.evaluate(() => {
-            const { page = "old", module = "old" } = document.documentElement.dataset;
-            return [page, module];
-        });
-    };
-    const first = await load();
+    const first = await version(page);
     // The new copy is complete and has taken over, and the old one is gone.
     await page.waitFor(async (old) => {
         const copies = await caches.keys();
         return copies.length === 1 && copies[0] !== old;
     }, oldCopy);
-    assert.deepEqual(
-        [first, await load()],
-        [
-            ["old", "old"],
-            ["new", "new"],
-        ],
-    );
+    assert.deepEqual([first, await version(page)], ["old", "new"]);
     noProblems(page);
     await rm(next, { recursive: true });
 });
