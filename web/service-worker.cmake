@@ -1,8 +1,9 @@
-# Writes OUTPUT from TEMPLATE, the service worker, naming every file of the
-# SITE folder with the SHA-256 of its contents, and the site's version: the
-# SHA-256 of that list. The worker keeps all but itself and the PNG icons,
-# which only installing the site needs.
-file(GLOB_RECURSE names RELATIVE ${SITE} ${SITE}/*)
+# Writes OUTPUT from TEMPLATE, the service worker, naming each of FILES, the
+# site's files in the SITE folder, with the SHA-256 of its contents, and the
+# site's version: the SHA-256 of that list. The worker keeps all but itself
+# and the PNG icons, which only installing the site needs.
+set(names ${FILES})
+list(SORT names)
 list(FILTER names EXCLUDE REGEX "\\.png$|^service-worker\\.js$")
 set(SITE_FILES "{\n")
 foreach(name IN LISTS names)

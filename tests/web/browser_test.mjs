@@ -7,9 +7,9 @@
 //   node browser_test.mjs chrome|firefox|webkit BROWSER_EXECUTABLE SITE_DIR NODE_MODULES CMAKE
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { cp, mkdtemp, readFile, rm, writeFile } from "node:fs/promises";
+import { cp, mkdtemp, readdir, readFile, rm, writeFile } from "node:fs/promises";
 import { tmpdir } from "node:os";
-import { join } from "node:path";
+import { join, relative } from "node:path";
 import { fileURLToPath } from "node:url";
 import { after, before, test } from "node:test";
 import { launch } from "./browsers.mjs";
@@ -387,8 +387,11 @@ async function newVersion(unchanged = []) {
     await change("index.html", "<html ", '<html data-page="new" ');
     await change("console.js", /$/, 'document.documentElement.dataset.module = "new";\n');
     const web = fileURLToPath(new URL("../../web/", import.meta.url));
+    const entries = await readdir(next, { recursive: true, withFileTypes: true });
+    const files = entries.filter((entry) => entry.isFile()).map((entry) => relative(next, join(entry.path, entry.name)));
     execFileSync(cmake, [
         `-DSITE=${next}`,
+        `-DFILES=${files.join(";")}`,
         `-DTEMPLATE=${web}service-worker.js.in`,
         `-DOUTPUT=${next}/service-worker.js`,
         "-P",
