@@ -2,7 +2,9 @@
 // what the site weighs gzipped, how long headless Chromium takes from
 // navigation to the first prompt on a first visit, the page's own time from
 // Enter to the next prompt over a 1,000-answer game in Chromium and Firefox,
-// and the first prompt again on a repeat visit served by the site's worker,
+// how long a kept game of 100 or 1,000 answers takes to come back, to its
+// prompt, on a load served by the site's worker, and Enter to prompt after
+// that, and the first prompt again on a repeat visit served by the worker,
 // and with no network.
 //
 //   node bench/web.mjs [CHROMIUM [FIREFOX]]
@@ -38,6 +40,7 @@ for (const file of files) {
 console.log(`site, gzipped:        ${kib(played)} to play, and ${kib(icons)} of icons to install`);
 
 const server = await serveSite(site);
+const loads = 21;
 const launch = (browser, executablePath) =>
     puppeteer.launch({
         browser,
@@ -71,6 +74,7 @@ function watch() {
 
 const firstPrompt = (page) =>
     page.waitForFunction(() => window.benchmark.prompts[0]).then((time) => time.jsonValue());
+const byWorker = (page) => page.waitForFunction(() => navigator.serviceWorker.controller !== null);
 
 async function open(browser) {
     const page = await (await browser.createBrowserContext()).newPage();
@@ -80,10 +84,9 @@ async function open(browser) {
     return page;
 }
 
-// The page's own time from Enter to the next prompt on screen.
-async function enterToPrompt(browser, name) {
-    const page = await open(browser);
-    const answers = 1000;
+// Answers status screens at the page's prompts, and tells the page's own
+// time from each Enter to the next prompt on screen.
+async function enterToPrompt(page, answers) {
     for (let count = 1; count <= answers; count++) {
         await page.type("#answer", "1");
         await page.keyboard.press("Enter");
@@ -91,14 +94,46 @@ async function enterToPrompt(browser, name) {
     }
     const { prompts, enters } = await page.evaluate(() => window.benchmark);
     const delays = enters.map((enter, index) => prompts[index + 1] - enter);
+    return `${median(delays).toFixed(2)} ms median, ${Math.max(...delays).toFixed(2)} ms at most`;
+}
+
+// Loads the page again and again, served by the worker, and gives the median
+// time from navigation to its first prompt on screen: with a game kept, the
+// prompt it waits at once it has come back.
+async function reloads(page) {
+    const times = [];
+    for (let run = 0; run < loads; run++) {
+        await page.reload();
+        times.push(await firstPrompt(page));
+    }
+    return `${median(times).toFixed(1)} ms`;
+}
+
+// A new game of 1,000 answers, then the same game coming back on each load
+// once it has 100 answers and once it has 1,000.
+async function play(browser, name) {
+    const page = await open(browser);
+    await byWorker(page);
+    const delays = await enterToPrompt(page, 1000);
+    console.log(`Enter to next prompt: ${delays} (${name}, 1000 status screens)`);
+    // The kept game, cut to its first 100 answers and then whole again.
+    const kept = await page.evaluate(() => Object.entries(localStorage)[0]);
+    const game = JSON.parse(kept[1]);
+    const times = [];
+    for (const answers of [100, 1000]) {
+        const cut = JSON.stringify({ ...game, answers: game.answers.slice(0, answers) });
+        await page.evaluate((key, value) => localStorage.setItem(key, value), kept[0], cut);
+        times.push(await reloads(page));
+    }
     console.log(
-        `Enter to next prompt: ${median(delays).toFixed(2)} ms median, ` +
-            `${Math.max(...delays).toFixed(2)} ms at most (${name}, ${answers} status screens)`,
+        `game back at prompt:  ${times.join(" for 100 answers, ")} for 1000 ` +
+            `(${name}, by the worker, median of ${loads})`,
     );
+    const after = await enterToPrompt(page, 100);
+    console.log(`Enter to next prompt: ${after} (${name}, 100 more once the game of 1000 is back)`);
 }
 
 const chrome = await launch("chrome", chromium);
-const loads = 21;
 const cold = [];
 for (let run = 0; run < loads; run++) {
     const page = await open(chrome);
@@ -109,25 +144,18 @@ console.log(
     `navigation to prompt: ${median(cold).toFixed(1)} ms (median of ${loads} first visits)`,
 );
 
-await enterToPrompt(chrome, "Chromium");
+await play(chrome, "Chromium");
 const fox = await launch("firefox", firefox);
-await enterToPrompt(fox, "Firefox");
+await play(fox, "Firefox");
 await fox.close();
 
 // Visits once the worker holds the site, then the same with the server gone.
 const page = await open(chrome);
-await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+await byWorker(page);
 for (const visit of ["repeat visit", "offline"]) {
     if (visit === "offline") {
         server.close();
     }
-    const times = [];
-    for (let run = 0; run < loads; run++) {
-        await page.reload();
-        times.push(await firstPrompt(page));
-    }
-    console.log(
-        `navigation to prompt: ${median(times).toFixed(1)} ms (${visit}, by the worker, median of ${loads})`,
-    );
+    console.log(`navigation to prompt: ${await reloads(page)} (${visit}, by the worker, median of ${loads})`);
 }
 await chrome.close();
