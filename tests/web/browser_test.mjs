@@ -288,6 +288,8 @@ async function comeBack(page, answers, count, leave) {
     await prompt(back, count + 1);
     assert.deepEqual([await shown(back), await status(back)], [before, resumed], `after ${count} answers`);
     assert.equal(await back.evaluate(() => document.activeElement.id), "answer");
+    // Quiet while the game came back, the log speaks again for what follows.
+    await back.waitFor(() => !document.getElementById("log").hasAttribute("aria-live"));
     await play(back, answers.slice(count), { from: count });
     assert.deepEqual(await ending(back), over);
     return back;
