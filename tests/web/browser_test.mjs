@@ -389,8 +389,9 @@ async function newVersion(unchanged = []) {
     await change("index.html", "<html ", '<html data-page="new" ');
     await change("console.js", /$/, 'document.documentElement.dataset.module = "new";\n');
     const web = fileURLToPath(new URL("../../web/", import.meta.url));
-    const entries = await readdir(next, { recursive: true, withFileTypes: true });
-    const files = entries.filter((entry) => entry.isFile()).map((entry) => relative(next, join(entry.path, entry.name)));
+    const files = (await readdir(next, { recursive: true, withFileTypes: true }))
+        .filter((entry) => entry.isFile())
+        .map((entry) => relative(next, join(entry.path, entry.name)));
     execFileSync(cmake, [
         `-DSITE=${next}`,
         `-DFILES=${files.join(";")}`,
