@@ -268,8 +268,14 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
     }
 });
 
-// The site's worker has taken over the page, its copy of the site complete.
-const kept = (page) => page.waitFor(() => navigator.serviceWorker.controller !== null);
+// A fresh page of the site, once the site's worker has taken it over, its
+// copy of the site complete.
+async function openKept() {
+    const page = await open();
+    await prompt(page, 1);
+    await page.waitFor(() => navigator.serviceWorker.controller !== null);
+    return page;
+}
 
 const resumed = "Wznowiono przerwaną grę. Aby ją zakończyć, wpisz 0 w menu.";
 const status = (page) => page.evaluate(() => document.getElementById("status").textContent);
@@ -322,9 +328,7 @@ test("a game at the menu or in a fight comes back whole after a reload or a clos
 });
 
 test("after one visit the site loads and plays to an ending with no network, a game coming back too", async () => {
-    const page = await open();
-    await prompt(page, 1);
-    await kept(page);
+    const page = await openKept();
     site.close();
     await comeBack(page, await transcript("lost_fight"), 3, reload);
     assert.equal(await shown(page), await view("lost_fight"));
@@ -435,9 +439,7 @@ const copies = (page) => page.evaluate(() => caches.keys());
 
 test("a new version half uploaded fails to download, and every load stays wholly the old", async () => {
     const half = await newVersion(["console.js"]);
-    const page = await open();
-    await prompt(page, 1);
-    await kept(page);
+    const page = await openKept();
     const old = await copies(page);
     site.serving.site = half;
     assert.equal(await version(page), "old");
@@ -449,9 +451,7 @@ test("a new version half uploaded fails to download, and every load stays wholly
 
 test("with two pages of the site open, a new version waits until only one is", async () => {
     const next = await newVersion();
-    const page = await open();
-    await prompt(page, 1);
-    await kept(page);
+    const page = await openKept();
     const [old] = await copies(page);
     const other = await page.another();
     await prompt(other, 1);
@@ -470,9 +470,7 @@ test("with two pages of the site open, a new version waits until only one is", a
 
 test("a new version is taken up by the next load once it has downloaded, never mixed with the old", async () => {
     const next = await newVersion();
-    const page = await open();
-    await prompt(page, 1);
-    await kept(page);
+    const page = await openKept();
     const [oldCopy, ...others] = await copies(page);
     assert.deepEqual(others, []);
     site.serving.site = next;
