@@ -108,19 +108,20 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
         throw error;
     });
     await driver.manage().window().setRect({ width: 1024, height: 800 });
-    // Each page is a window of its own, and the driver acts in one at a time.
-    let current = await driver.getWindowHandle();
-    async function open(url, { width, height }, window = current) {
-        const inWindow = async () => {
-            if (current !== window) {
-                await driver.switchTo().window(window);
-                current = window;
-                if (width !== undefined) {
-                    await driver.switchTo().frame(0);
-                }
+    // Each page is a window of its own, and the driver acts in one at a time,
+    // inside the page's frame where it has one.
+    let current = null;
+    async function use(window, framed) {
+        if (current !== window) {
+            await driver.switchTo().window(window);
+            current = window;
+            if (framed) {
+                await driver.switchTo().frame(0);
             }
-        };
-        await inWindow();
+        }
+    }
+    async function open(url, { width, height }, window) {
+        await use(window, false);
         await driver.switchTo().defaultContent();
         if (width === undefined) {
             await driver.get(url);
@@ -131,7 +132,7 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
         const act =
             (action) =>
             async (...args) => {
-                await inWindow();
+                await use(window, width !== undefined);
                 return action(...args);
             };
         const evaluate = act((fn, ...args) => driver.executeScript(fn, ...args));
@@ -151,13 +152,12 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
             },
             close: act(async () => {
                 await driver.close();
-                [current] = await driver.getAllWindowHandles();
-                await driver.switchTo().window(current);
+                current = null;
             }),
         };
     }
     return {
-        open: (url, viewport = {}) => open(url, viewport),
+        open: async (url, viewport = {}) => open(url, viewport, (await driver.getAllWindowHandles())[0]),
         async close() {
             await driver.quit();
             server.kill();
