@@ -295,9 +295,12 @@ async function start() {
 // Once the game has loaded, the browser keeps a copy of the site so that it
 // plays offline. A newer version, once all of it has downloaded, is asked to
 // take over, so that the next load is wholly the new one; this page has all
-// it needs already. Where there can be no worker (a page not served over
-// HTTPS or from this machine, a private window), the page plays online only.
+// it needs already, and tells the worker that served it so, since none may
+// take over while a page is still loading. Where there can be no worker (a
+// page not served over HTTPS or from this machine, a private window), the
+// page plays online only.
 async function keepForOffline() {
+    navigator.serviceWorker?.controller?.postMessage("loaded");
     const registration = await navigator.serviceWorker?.register("service-worker.js").catch(() => null);
     if (!registration) {
         return;
