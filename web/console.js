@@ -4,7 +4,7 @@
 import WASI, { WASIProcExit } from "./vendor/browser_wasi_shim/wasi.js";
 import { Fd } from "./vendor/browser_wasi_shim/fd.js";
 import { ERRNO_SUCCESS } from "./vendor/browser_wasi_shim/wasi_defs.js";
-import * as Asyncify from "./vendor/asyncify.js";
+import * as Asyncify from "./vendor/asyncify-wasm/asyncify.js";
 
 const log = document.getElementById("log");
 const prompt = document.getElementById("prompt");
@@ -270,7 +270,7 @@ async function start() {
     takeAnswers();
     const response = await fetch("moon-survival.wasm");
     if (!response.ok) {
-        throw new Error(`nie udało się pobrać gry (HTTP ${response.status})`);
+        throw Object.assign(new Error(`nie udało się pobrać gry (HTTP ${response.status})`), { url: response.url });
     }
     // Compiled while it downloads, where the server names its type.
     const module =
@@ -293,23 +293,19 @@ async function start() {
 }
 
 // Once the game has loaded, the browser keeps a copy of the site so that it
-// plays offline. A newer version, once all of it has downloaded, is asked to
-// take over, so that the next load is wholly the new one; this page has all
-// it needs already, and tells the worker that served it so, since none may
-// take over while a page is still loading. Where there can be no worker (a
-// page not served over HTTPS or from this machine, a private window), the
-// page plays online only.
+// plays offline, and looks for a new version at every load rather than now
+// and then; a new version takes over on its own once all of it has
+// downloaded, for the next load. Where there can be no worker (a page not
+// served over HTTPS or from this machine, a private window, a sandboxed
+// frame), or no network, the page plays on; nothing about the copy may stop
+// a game that runs.
 async function keepForOffline() {
-    navigator.serviceWorker?.controller?.postMessage("loaded");
-    const registration = await navigator.serviceWorker?.register("service-worker.js").catch(() => null);
-    if (!registration) {
-        return;
+    try {
+        const registration = await navigator.serviceWorker?.register("service-worker.js");
+        await registration?.update();
+    } catch {
+        // Online only.
     }
-    const offer = () => registration.waiting?.postMessage("take over");
-    const watch = () => registration.installing?.addEventListener("statechange", offer);
-    registration.addEventListener("updatefound", watch);
-    watch();
-    offer();
 }
 
 // A failure to load is left to the page's error report.

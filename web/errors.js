@@ -2,10 +2,32 @@
 // or fail says so in words instead of sitting blank or frozen.
 "use strict";
 
-function reportPageFailure(reason) {
-    document.getElementById("status").textContent = `Błąd strony: ${reason}`;
+// A failure of one of the page's files is given with its address.
+async function reportPageFailure(reason, url) {
     document.getElementById("answer").disabled = true;
     document.getElementById("send").disabled = true;
+    let registration;
+    try {
+        if (await wentAroundTheWorker(url)) {
+            location.reload();
+            return;
+        }
+        registration = await navigator.serviceWorker?.getRegistration();
+    } catch {
+        // No worker here, as in a sandboxed frame, where even asking throws.
+    }
+    document.getElementById("status").textContent = `Błąd strony: ${reason}`;
+    // This may be a broken release, whose module never gets as far as looking
+    // for a new version: look now, so that the next load can be one that works.
+    registration?.update().catch(() => {});
+}
+
+// When a new version takes over while a page loads, Firefox may ask the
+// network for the page's files instead of the worker, and the server may hold
+// only the new version's. A file that failed to load though the worker in
+// charge holds it means just that: the page loads again, from the worker.
+async function wentAroundTheWorker(url) {
+    return Boolean(url && navigator.serviceWorker?.controller && (await globalThis.caches?.match(url)));
 }
 
 addEventListener(
@@ -14,11 +36,11 @@ addEventListener(
         if (event instanceof ErrorEvent) {
             reportPageFailure(event.message);
         } else if (event.target instanceof HTMLScriptElement) {
-            reportPageFailure(`nie udało się wczytać ${event.target.src}`);
+            reportPageFailure(`nie udało się wczytać ${event.target.src}`, event.target.src);
         }
     },
     true,
 );
 addEventListener("unhandledrejection", (event) =>
-    reportPageFailure(event.reason instanceof Error ? event.reason.message : event.reason),
+    reportPageFailure(event.reason instanceof Error ? event.reason.message : event.reason, event.reason?.url),
 );

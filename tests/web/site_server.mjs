@@ -1,12 +1,20 @@
 // Serves a site folder on 127.0.0.1, on a port of the system's choosing. A page
-// may have the module held back until `serving.held` settles, or the file at
-// `serving.missing` answered with 404; `serving.site` may change to another
-// folder. Beside the site, /frame.html?width=W&height=H shows it in a frame
-// of that size. Closing the server drops every connection, as a lost network
-// would.
-import { readFile } from "node:fs/promises";
+// may have the module held back until `serving.held` settles, or the files
+// whose path matches `serving.missing` answered with 404; `serving.site` may
+// change to another folder. Beside the site, /frame.html?width=W&height=H
+// shows it in a frame of that size. Closing the server drops every
+// connection, as a lost network would.
+//
+// serveNginx serves it with Debian's nginx instead, as a real host would,
+// with the site's own configuration, in a sub-folder unless told "/": there
+// `serving.site` may change too, and `transferred()` gives the bytes sent.
+import { spawn } from "node:child_process";
+import { renameSync, symlinkSync } from "node:fs";
+import { mkdtemp, readFile, rm, writeFile } from "node:fs/promises";
 import { createServer } from "node:http";
-import { extname, join } from "node:path";
+import { connect, createServer as createSocketServer } from "node:net";
+import { tmpdir } from "node:os";
+import { extname, join, resolve } from "node:path";
 
 const types = {
     ".html": "text/html; charset=utf-8",
@@ -30,11 +38,10 @@ export async function serveSite(site) {
             response.end(`<!doctype html><body style="margin: 0">${frame}`);
             return;
         }
-        if (path === "/moon-survival.wasm") {
+        if (path.endsWith(".wasm")) {
             await serving.held;
         }
-        const body =
-            path === serving.missing ? null : await readFile(join(serving.site, path)).catch(() => null);
+        const body = serving.missing?.test(path) ? null : await readFile(join(serving.site, path)).catch(() => null);
         response.writeHead(body ? 200 : 404, { "content-type": types[extname(path)] ?? "text/plain" });
         response.end(body);
     });
@@ -44,5 +51,73 @@ export async function serveSite(site) {
         server.close();
         server.closeAllConnections();
     };
-    return { origin, serving, close };
+    return { origin, url: `${origin}/`, serving, close };
+}
+
+export async function serveNginx(site, nginx, folder = "/moon-survival/") {
+    const prefix = await mkdtemp(join(tmpdir(), "moon-survival-nginx-"));
+    const root = join(prefix, "site");
+    const serve = (site) => {
+        symlinkSync(resolve(site), `${root}.next`);
+        renameSync(`${root}.next`, root);
+    };
+    serve(site);
+    const port = await freePort();
+    const config = join(prefix, "nginx.conf");
+    const temp = ["client_body", "proxy", "fastcgi", "uwsgi", "scgi"].map(
+        (kind) => `${kind}_temp_path ${join(prefix, kind)};`,
+    );
+    await writeFile(
+        config,
+        `daemon off; master_process off; pid ${join(prefix, "nginx.pid")}; error_log stderr;
+        events {}
+        http {
+            ${temp.join(" ")}
+            log_format sent $bytes_sent;
+            access_log ${join(prefix, "sent.log")} sent;
+            server {
+                listen 127.0.0.1:${port};
+                location ${folder} {
+                    alias ${root}/;
+                    include ${new URL("../../web/nginx.conf", import.meta.url).pathname};
+                }
+            }
+        }`,
+    );
+    const server = spawn(nginx, ["-p", prefix, "-c", config, "-e", "stderr"], { stdio: "inherit" });
+    const exited = new Promise((_, reject) => server.on("exit", (code) => reject(new Error(`nginx exited: ${code}`))));
+    const ready = () =>
+        new Promise((resolve) => connect(port, "127.0.0.1").on("connect", function () {
+            this.end();
+            resolve(true);
+        }).on("error", () => resolve(false)));
+    while (!(await Promise.race([ready(), exited]))) {
+        await new Promise((wait) => setTimeout(wait, 20));
+    }
+    const origin = `http://127.0.0.1:${port}`;
+    const serving = {
+        get site() {
+            return site;
+        },
+        set site(next) {
+            site = next;
+            serve(next);
+        },
+    };
+    const transferred = async () =>
+        (await readFile(join(prefix, "sent.log"), "utf8")).split("\n").reduce((sum, line) => sum + Number(line), 0);
+    const close = () => {
+        exited.catch(() => rm(prefix, { recursive: true, force: true }));
+        server.kill();
+    };
+    return { origin, url: origin + folder, serving, transferred, close };
+}
+
+export function freePort() {
+    return new Promise((resolve) => {
+        const probe = createSocketServer().listen(0, "127.0.0.1", () => {
+            const { port } = probe.address();
+            probe.close(() => resolve(port));
+        });
+    });
 }
