@@ -5,20 +5,22 @@
 // how long a kept game of 100 or 1,000 answers takes to come back, to its
 // prompt, on a load served by the site's worker, and Enter to prompt after
 // that, and the first prompt again on a repeat visit served by the worker,
-// and with no network.
+// and with no network; last, served by nginx with the site's own
+// configuration, what a first visit transfers and its first prompt.
 //
-//   node bench/web.mjs [CHROMIUM [FIREFOX]]
+//   node bench/web.mjs [CHROMIUM [FIREFOX [NGINX]]]
 import { readdir, readFile } from "node:fs/promises";
 import { createRequire } from "node:module";
 import { join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync } from "node:zlib";
-import { serveSite } from "../tests/web/site_server.mjs";
+import { serveNginx, serveSite } from "../tests/web/site_server.mjs";
 
 const build = fileURLToPath(new URL("../build/web/", import.meta.url));
 const site = join(build, "site");
 const puppeteer = createRequire(join(build, "npm/node_modules/"))("puppeteer-core");
-const [chromium = "/usr/bin/chromium", firefox = "/usr/bin/firefox-esr"] = process.argv.slice(2);
+const [chromium = "/usr/bin/chromium", firefox = "/usr/bin/firefox-esr", nginxPath = "/usr/sbin/nginx"] =
+    process.argv.slice(2);
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const kib = (bytes) => `${(bytes / 1024).toFixed(1)} KiB`;
 
@@ -76,10 +78,10 @@ const firstPrompt = (page) =>
     page.waitForFunction(() => window.benchmark.prompts[0]).then((time) => time.jsonValue());
 const byWorker = (page) => page.waitForFunction(() => navigator.serviceWorker.controller !== null);
 
-async function open(browser) {
+async function open(browser, url = server.url) {
     const page = await (await browser.createBrowserContext()).newPage();
     await page.evaluateOnNewDocument(watch);
-    await page.goto(server.origin);
+    await page.goto(url);
     await firstPrompt(page);
     return page;
 }
@@ -133,16 +135,26 @@ async function play(browser, name) {
     console.log(`Enter to next prompt: ${after} (${name}, 100 more once the game of 1000 is back)`);
 }
 
-const chrome = await launch("chrome", chromium);
-const cold = [];
-for (let run = 0; run < loads; run++) {
-    const page = await open(chrome);
-    cold.push(await firstPrompt(page));
-    await page.browserContext().close();
+// First visits, each in a fresh profile; the first one's bytes, the
+// worker's copy of the site included, once the worker has taken the page.
+async function firstVisits(browser, served) {
+    const times = [];
+    let sent;
+    for (let run = 0; run < loads; run++) {
+        const before = await served.transferred?.();
+        const page = await open(browser, served.url);
+        times.push(await firstPrompt(page));
+        if (run === 0 && served.transferred) {
+            await byWorker(page);
+            sent = (await served.transferred()) - before;
+        }
+        await page.browserContext().close();
+    }
+    return { time: `${median(times).toFixed(1)} ms`, sent };
 }
-console.log(
-    `navigation to prompt: ${median(cold).toFixed(1)} ms (median of ${loads} first visits)`,
-);
+
+const chrome = await launch("chrome", chromium);
+console.log(`navigation to prompt: ${(await firstVisits(chrome, server)).time} (median of ${loads} first visits)`);
 
 await play(chrome, "Chromium");
 const fox = await launch("firefox", firefox);
@@ -158,4 +170,9 @@ for (const visit of ["repeat visit", "offline"]) {
     }
     console.log(`navigation to prompt: ${await reloads(page)} (${visit}, by the worker, median of ${loads})`);
 }
+
+const nginx = await serveNginx(site, nginxPath);
+const { time, sent } = await firstVisits(chrome, nginx);
+console.log(`first visit by nginx: ${kib(sent)} transferred, worker's copy included; prompt at ${time} (median of ${loads})`);
+nginx.close();
 await chrome.close();
