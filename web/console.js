@@ -81,7 +81,7 @@ function show(text, className) {
         turn = document.createElement("div");
         chapter.append(turn);
     }
-    for (const line of text.split(/(?<=\n)/)) {
+    for (const line of text.match(/[^\n]*\n|[^\n]+$/g)) {
         const kind = className ?? (lineStart && separator.test(line) ? "rule" : undefined);
         turn.append(
             kind === undefined

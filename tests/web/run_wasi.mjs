@@ -7,5 +7,5 @@ import { WASI } from "node:wasi";
 
 const wasi = new WASI({ version: "preview1", args: [], env: {}, returnOnExit: true });
 const module = await WebAssembly.compile(await readFile(process.argv[2]));
-const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
+const instance = await WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi.wasiImport });
 process.exitCode = wasi.start(instance);
