@@ -288,6 +288,7 @@ async function start() {
         round(module);
     });
     status.textContent = "";
+    document.getElementById("terminal").dataset.game = "running";
     round(module);
     keepForOffline();
 }

@@ -2,8 +2,13 @@
 // or fail says so in words instead of sitting blank or frozen.
 "use strict";
 
-// A failure of one of the page's files is given with its address.
+// A failure of one of the page's files is given with its address. Once the
+// game runs, nothing that fails around it (keeping the site offline, storing
+// answers, talking to the worker) is a reason to stop it.
 async function reportPageFailure(reason, url) {
+    if (document.getElementById("terminal").dataset.game === "running") {
+        return;
+    }
     document.getElementById("answer").disabled = true;
     document.getElementById("send").disabled = true;
     let registration;

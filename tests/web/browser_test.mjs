@@ -43,11 +43,11 @@ after(async () => {
 
 // A fresh page of the site, from a server of its own: a new origin, which no
 // worker or copy of the site from an earlier scenario can serve.
-async function open({ viewport, held = null, missing = null, served = siteDir } = {}) {
+async function open({ viewport, held = null, missing = null, served = siteDir, using = browser } = {}) {
     site?.close();
     site = nginx ? await serveNginx(served, nginx) : await serveSite(served);
     Object.assign(site.serving, { held, missing });
-    return browser.open(site.url, viewport);
+    return using.open(site.url, viewport);
 }
 
 function noProblems(page, name, allowed = null) {
@@ -252,7 +252,24 @@ function layout() {
     return found;
 }
 
-test("on any width from 320 pixels the text is readable, wraps, and nothing is cut, covered or scrolled", async () => {
+// The monospace fonts that players' systems may have as their own, each of
+// which the layout must hold in; WebKit here keeps the system's.
+const fonts = engine === "webkit" ? [null] : ["DejaVu Sans Mono", "Noto Sans Mono", "Liberation Mono"];
+
+test("on any width from 320 pixels, in any monospace font, the text is readable, wraps, and nothing is cut, covered or scrolled", async () => {
+    for (const font of fonts) {
+        const using = font ? await launch(engine, executable, nodeModules, { font }) : browser;
+        try {
+            await layOutIn(using, font ?? "the system's font");
+        } finally {
+            if (font) {
+                await using.close();
+            }
+        }
+    }
+});
+
+async function layOutIn(using, font) {
     const firstFight = (await transcript("lost_fight")).slice(0, 2);
     // Phones, where 73 columns of 14-pixel text do not fit; a narrow window,
     // where they fit at a size between the text's floor and its ceiling; and
@@ -264,7 +281,7 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
         [700, 900, true],
         [768, 1024, true],
     ]) {
-        const page = await open({ viewport: { width, height } });
+        const page = await open({ viewport: { width, height }, using });
         for (const [at, answers, field] of [
             ["menu", [], "after the prompt"],
             ["fight", firstFight, "below the prompt"],
@@ -272,7 +289,7 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
             await play(page, answers);
             await prompt(page, answers.length + 1);
             const found = await page.evaluate(layout);
-            const where = `${width} pixels, ${at} prompt: ${JSON.stringify(found)}`;
+            const where = `${font}, ${width} pixels, ${at} prompt: ${JSON.stringify(found)}`;
             assert.ok(found.textSize >= 14 && found.fieldTextSize >= 16 && found.ring >= 3, where);
             assert.deepEqual([found.separatorRows, found.separatorsWhole], [[1], separatorsWhole], where);
             assert.deepEqual(
@@ -282,9 +299,9 @@ test("on any width from 320 pixels the text is readable, wraps, and nothing is c
             );
             assert.equal(await fieldPlace(page), field, where);
         }
-        noProblems(page, `${width} pixels`);
+        noProblems(page, `${font}, ${width} pixels`);
     }
-});
+}
 
 // A fresh page of the site, once the site's worker has taken it over, its
 // copy of the site complete.
@@ -391,12 +408,53 @@ test("answers sent while a kept game loads go after its own", async () => {
     await loading.evaluate((key, value) => localStorage.setItem(key, value), ...game);
     const page = await reopen(loading);
     await page.waitFor(() => !document.getElementById("answer").disabled);
+    // A screen reader is not to hear the game that comes back as new text.
+    assert.equal(await page.evaluate(() => document.getElementById("log").getAttribute("aria-live")), "off");
     for (const text of answers.slice(2)) {
         await answer(page, text);
     }
     release();
     assert.deepEqual(await ending(page), over);
     assert.equal(await shown(page), await view("lost_fight"));
+    noProblems(page);
+});
+
+test("each folder of a site keeps its own game, and a failed write keeps none", async () => {
+    const page = await open();
+    await play(page, ["1"]);
+    await prompt(page, 2);
+    const elsewhere = await page.another("elsewhere/");
+    await prompt(elsewhere, 1);
+    assert.deepEqual([await shown(elsewhere), (await stored(elsewhere)).length], [await fresh(), 1]);
+    // Full storage: the game plays on, and the older game kept cannot come back.
+    await page.evaluate(() => {
+        Storage.prototype.setItem = () => {
+            throw new DOMException("full", "QuotaExceededError");
+        };
+    });
+    await play(page, ["1"], { from: 1 });
+    await prompt(page, 3);
+    assert.deepEqual(await stored(page), []);
+    await page.reload();
+    await prompt(page, 1);
+    assert.deepEqual([await shown(page), await status(page)], [await fresh(), ""]);
+    noProblems(page);
+});
+
+test("nothing about keeping the site offline stops a game that runs, even a worker that cannot be", async () => {
+    let release;
+    const page = await open({ held: new Promise((resolve) => (release = resolve)) });
+    await page.waitFor(() => !document.getElementById("answer").disabled);
+    await page.evaluate(() => {
+        Object.defineProperty(Navigator.prototype, "serviceWorker", {
+            get() {
+                throw new DOMException("no workers here", "SecurityError");
+            },
+        });
+    });
+    release();
+    await play(page, ["0"]);
+    assert.deepEqual(await ending(page), over);
     noProblems(page);
 });
 

@@ -1,37 +1,57 @@
 // One way to drive a page in every engine, so that one set of scenarios plays
 // them all: puppeteer for Chromium and Firefox, W3C WebDriver for WebKit.
 //
-//   const browser = await launch("chrome" | "firefox" | "webkit", BROWSER, NODE_MODULES);
+//   const browser = await launch("chrome" | "firefox" | "webkit", BROWSER, NODE_MODULES, { font });
 //   const page = await browser.open(URL, { width, height });
 //
 // BROWSER is the browser's executable; for WebKit, MiniBrowser, which the
-// WebKitWebDriver on the PATH starts. A page evaluates a function of its
+// WebKitWebDriver on the PATH starts. Chromium and Firefox may be given
+// another monospace font for the system's. A page evaluates a function of its
 // arguments in the page, waits until one gives a true value, types into the
 // answer field, presses Enter, clicks, reloads, opens another page of the
-// same address beside it (as a second tab would), closes, and, under
-// puppeteer, notes every problem it meets: an error, a failed request or a
-// request to another origin. WebDriver cannot see those, so there `problems`
+// same address, or of one relative to it, beside it (as a second tab would),
+// closes, and, under puppeteer, notes every problem it meets: an error, a
+// failed request or a request to another origin. WebDriver cannot see those, so there `problems`
 // is null. Under puppeteer a page opens in a private context of its own, or
 // with `incognito: false` in the browser's default one, and `page.page` is
 // puppeteer's own.
 import { spawn } from "node:child_process";
+import { mkdtemp, writeFile } from "node:fs/promises";
 import { createRequire } from "node:module";
 import { createServer } from "node:net";
+import { tmpdir } from "node:os";
 import { join, resolve } from "node:path";
 
 const timeout = 10000;
 
-export async function launch(engine, executable, nodeModules) {
+export async function launch(engine, executable, nodeModules, { font } = {}) {
     const require = createRequire(join(resolve(nodeModules), "/"));
     return engine === "webkit"
         ? launchWebDriver(require("selenium-webdriver"), require("selenium-webdriver/http"), executable)
-        : launchPuppeteer(require("puppeteer-core"), engine, executable);
+        : launchPuppeteer(require("puppeteer-core"), engine, executable, font && (await monospace(font)));
 }
 
-async function launchPuppeteer(puppeteer, engine, executablePath) {
+// A fontconfig setting that makes FONT the system's monospace font, as it is
+// on some systems, for a browser started with it in its environment.
+async function monospace(font) {
+    const folder = await mkdtemp(join(tmpdir(), "moon-survival-fonts-"));
+    const file = join(folder, "fonts.conf");
+    await writeFile(
+        file,
+        `<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd"><fontconfig>
+        <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+        <match target="pattern"><test name="family"><string>monospace</string></test>
+        <edit name="family" mode="prepend" binding="strong"><string>${font}</string></edit></match>
+        </fontconfig>`,
+    );
+    return { ...process.env, FONTCONFIG_FILE: file };
+}
+
+async function launchPuppeteer(puppeteer, engine, executablePath, env = process.env) {
     const browser = await puppeteer.launch({
         browser: engine,
         executablePath,
+        env,
         args: engine === "chrome" && process.getuid() === 0 ? ["--no-sandbox"] : [],
     });
     let context = null;
@@ -68,7 +88,7 @@ async function launchPuppeteer(puppeteer, engine, executablePath) {
             enter: () => page.keyboard.press("Enter"),
             click: (selector) => page.click(selector),
             reload: () => page.reload(),
-            another: () => open(url, { width, height }),
+            another: (path = "") => open(new URL(path, url).href, { width, height }),
             close: () => page.close(),
         };
     }
@@ -145,10 +165,10 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
             enter: act(() => driver.actions().sendKeys(Key.ENTER).perform()),
             click: act(async (selector) => driver.findElement({ css: selector }).click()),
             reload: act(() => driver.navigate().refresh()),
-            another: async () => {
+            another: async (path = "") => {
                 await driver.switchTo().newWindow("tab");
                 current = await driver.getWindowHandle();
-                return open(url, { width, height }, current);
+                return open(new URL(path, url).href, { width, height }, current);
             },
             close: act(async () => {
                 await driver.close();

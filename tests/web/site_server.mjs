@@ -2,8 +2,9 @@
 // may have the module held back until `serving.held` settles, or the files
 // whose path matches `serving.missing` answered with 404; `serving.site` may
 // change to another folder. Beside the site, /frame.html?width=W&height=H
-// shows it in a frame of that size. Closing the server drops every
-// connection, as a lost network would.
+// shows it in a frame of that size, and /elsewhere/ is another folder with
+// the same site. Closing the server drops every connection, as a lost
+// network would.
 //
 // serveNginx serves it with Debian's nginx instead, as a real host would,
 // with the site's own configuration, in a sub-folder unless told "/": there
@@ -30,7 +31,7 @@ export async function serveSite(site) {
     const serving = { site, held: null, missing: null };
     const server = createServer(async (request, response) => {
         const url = new URL(request.url, "http://x");
-        const path = url.pathname.replace(/\/$/, "/index.html");
+        const path = url.pathname.replace(/\/$/, "/index.html").replace(/^\/elsewhere\//, "/");
         if (path === "/frame.html") {
             const [width, height] = ["width", "height"].map((side) => url.searchParams.get(side));
             const frame = `<iframe src="./" style="border: 0; width: ${width}px; height: ${height}px">`;
