@@ -309,5 +309,8 @@ async function keepForOffline() {
     }
 }
 
-// A failure to load is left to the page's error report.
-start();
+// A failure to load is left to the page's error report, and a browser too old
+// for the page is told so instead.
+if (document.documentElement.dataset.unsupported === undefined) {
+    start();
+}

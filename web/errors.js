@@ -4,9 +4,11 @@
 
 // A failure of one of the page's files is given with its address. Once the
 // game runs, nothing that fails around it (keeping the site offline, storing
-// answers, talking to the worker) is a reason to stop it.
+// answers, talking to the worker) is a reason to stop it; and a browser too
+// old for the page has been told so already.
 async function reportPageFailure(reason, url) {
-    if (document.getElementById("terminal").dataset.game === "running") {
+    const { game } = document.getElementById("terminal").dataset;
+    if (game === "running" || document.documentElement.dataset.unsupported !== undefined) {
         return;
     }
     document.getElementById("answer").disabled = true;
