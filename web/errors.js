@@ -32,9 +32,19 @@ async function reportPageFailure(reason, url) {
 // When a new version takes over while a page loads, Firefox may ask the
 // network for the page's files instead of the worker, and the server may hold
 // only the new version's. A file that failed to load though the worker in
-// charge holds it means just that: the page loads again, from the worker.
+// charge holds it means just that: the page loads again, from the worker. If
+// the same file fails again at once, the worker's own copy of it is at fault
+// (a host that sent it with the wrong type, say), and loading again would
+// never end.
 async function wentAroundTheWorker(url) {
-    return Boolean(url && navigator.serviceWorker?.controller && (await globalThis.caches?.match(url)));
+    const held = url && navigator.serviceWorker?.controller && (await globalThis.caches?.match(url));
+    const again = "moon-survival loaded again for";
+    if (!held || sessionStorage.getItem(again) === url) {
+        sessionStorage.removeItem(again);
+        return false;
+    }
+    sessionStorage.setItem(again, url);
+    return true;
 }
 
 addEventListener(

@@ -640,6 +640,21 @@ test("a page that cannot load its game or its script says so in words", async ()
     }
 });
 
+test("a file that the worker's own copy holds wrongly is reported, not loaded again and again", async () => {
+    const page = await openKept();
+    await page.evaluate(async () => {
+        const module = document.querySelector("script[type=module]").src;
+        for (const name of await caches.keys()) {
+            const cache = await caches.open(name);
+            const body = await (await cache.match(module))?.text();
+            await cache.put(module, new Response(body, { headers: { "content-type": "text/plain" } }));
+        }
+    });
+    await page.reload();
+    await page.waitFor(() => document.getElementById("status").textContent.startsWith("Błąd strony"));
+    assert.match(await status(page), /^Błąd strony: nie udało się wczytać \S+\/console\.[0-9a-f]{16}\.js$/);
+});
+
 test("a browser older than the page is told so in one sentence, never a script error", async () => {
     const sentence = "Ta gra potrzebuje nowszej przeglądarki: Safari 16, Chrome 105, Firefox 110 albo nowszej.";
     for (const missing of [
