@@ -558,9 +558,11 @@ test("with two pages of the site open, each new version takes over at once, ever
         assert.equal(await update(page), "activated");
         assert.ok(["old", "v2", "v3", "v4"].includes(await loaded(other)));
         // The copy before stays for pages that it served; older ones go.
-        const kept = await copies(page);
-        assert.ok(kept.length === 2 && kept.includes(current), `${current} not kept beside the new copy`);
-        current = kept.find((copy) => copy !== current);
+        await page.waitFor(async (current) => {
+            const kept = await caches.keys();
+            return kept.length === 2 && kept.includes(current);
+        }, current);
+        current = (await copies(page)).find((copy) => copy !== current);
     }
     assert.deepEqual([await version(page), await version(other)], ["v4", "v4"]);
     noProblems(page, undefined, takenOverWhileLoading);
