@@ -29,7 +29,7 @@ async function reportPageFailure(reason, url) {
     registration?.update().catch(() => {});
 }
 
-// When a new version takes over while a page loads, Firefox may ask the
+// When a new version takes over while a page loads, the browser may ask the
 // network for the page's files instead of the worker, and the server may hold
 // only the new version's. A file that failed to load though the worker in
 // charge holds it means just that: the page loads again, from the worker. If

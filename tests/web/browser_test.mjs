@@ -60,11 +60,12 @@ function noProblems(page, name, allowed = null) {
     }
 }
 
-// Firefox may leave a page that a new version takes over while it loads to
-// the network for its files, where only the new version's are; the page then
-// loads again, wholly the new version, and what it was still asking for is
-// cut short.
-const takenOverWhileLoading = /^(HTTP 404: \S+\.[0-9a-f]{16}\.\w+|failed: \S+)$/;
+// A browser may leave a page that a new version takes over while it loads to
+// the network for its files, where only the new version's are (Firefox often,
+// Chromium rarely); the page then loads again, wholly the new version, and
+// what it was still asking for is cut short.
+const takenOverWhileLoading =
+    /^(HTTP 404: \S+\.[0-9a-f]{16}\.\w+|failed: \S+|console: Failed to load resource: .* 404 \(Not Found\))$/;
 
 const shown = (page) => page.evaluate(() => document.getElementById("log").textContent);
 
