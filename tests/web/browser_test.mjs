@@ -43,10 +43,10 @@ after(async () => {
 
 // A fresh page of the site, from a server of its own: a new origin, which no
 // worker or copy of the site from an earlier scenario can serve.
-async function open({ viewport, held = null, missing = null, before = null, served = siteDir, using = browser } = {}) {
+async function open({ viewport, held = null, missing = null, ahead = null, served = siteDir, using = browser } = {}) {
     site?.close();
     site = nginx ? await serveNginx(served, nginx) : await serveSite(served);
-    Object.assign(site.serving, { held, missing, before });
+    Object.assign(site.serving, { held, missing, ahead });
     return using.open(site.url, viewport);
 }
 
@@ -587,11 +587,11 @@ test("a broken release is replaced by the next good one on a reload", async () =
 });
 
 test("a page under the worker that waited to be asked moves to the new version on its next loads, its game kept", async () => {
-    const [before, next] = await Promise.all([
+    const [earlier, next] = await Promise.all([
         newVersion("before", { worker: "handover-worker.js.in" }),
         newVersion("new"),
     ]);
-    const page = await open({ served: before });
+    const page = await open({ served: earlier });
     await prompt(page, 1);
     await page.waitFor(() => navigator.serviceWorker.controller !== null);
     await play(page, ["1"]);
@@ -666,7 +666,7 @@ test("a browser older than the page is told so in one sentence, never a script e
         "delete Object.hasOwn;",
         "CSS.supports = () => false;",
     ]) {
-        const page = await open({ before: missing });
+        const page = await open({ ahead: missing });
         await page.waitFor(() => document.getElementById("status").textContent !== "Wczytywanie gry…");
         await new Promise((settle) => setTimeout(settle, 200));
         const shown = await page.evaluate(() => [

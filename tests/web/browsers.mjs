@@ -11,16 +11,16 @@
 // answer field, presses Enter, clicks, reloads, opens another page of the
 // same address, or of one relative to it, beside it (as a second tab would),
 // closes, and, under puppeteer, notes every problem it meets: an error, a
-// failed request or a request to another origin. WebDriver cannot see those, so there `problems`
-// is null. Under puppeteer a page opens in a private context of its own, or
+// failed request or a request to another origin. WebDriver cannot see those,
+// so there `problems` is null. Under puppeteer a page opens in a private context of its own, or
 // with `incognito: false` in the browser's default one, and `page.page` is
 // puppeteer's own.
 import { spawn } from "node:child_process";
 import { mkdtemp, writeFile } from "node:fs/promises";
 import { createRequire } from "node:module";
-import { createServer } from "node:net";
 import { tmpdir } from "node:os";
 import { join, resolve } from "node:path";
+import { freePort } from "./site_server.mjs";
 
 const timeout = 10000;
 
@@ -183,13 +183,4 @@ async function launchWebDriver({ Capabilities, Key, WebDriver, until }, { Execut
             server.kill();
         },
     };
-}
-
-function freePort() {
-    return new Promise((resolve) => {
-        const probe = createServer().listen(0, "127.0.0.1", () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
 }

@@ -1,11 +1,10 @@
 // Serves a site folder on 127.0.0.1, on a port of the system's choosing. A page
 // may have the module held back until `serving.held` settles, the files
 // whose path matches `serving.missing` answered with 404, or the script
-// `serving.before` run ahead of its own; `serving.site` may change to another
-// folder. Beside the site, /frame.html?width=W&height=H
-// shows it in a frame of that size, and /elsewhere/ is another folder with
-// the same site. Closing the server drops every connection, as a lost
-// network would.
+// `serving.ahead` run ahead of its own; `serving.site` may change to another
+// folder. Beside the site, /frame.html?width=W&height=H shows it in a frame
+// of that size, and /elsewhere/ is another folder with the same site. Closing
+// the server drops every connection, as a lost network would.
 //
 // serveNginx serves it with Debian's nginx instead, as a real host would,
 // with the site's own configuration, in a sub-folder unless told "/": there
@@ -29,7 +28,7 @@ const types = {
 };
 
 export async function serveSite(site) {
-    const serving = { site, held: null, missing: null, before: null };
+    const serving = { site, held: null, missing: null, ahead: null };
     const server = createServer(async (request, response) => {
         const url = new URL(request.url, "http://x");
         const path = url.pathname.replace(/\/$/, "/index.html").replace(/^\/elsewhere\//, "/");
@@ -40,17 +39,17 @@ export async function serveSite(site) {
             response.end(`<!doctype html><body style="margin: 0">${frame}`);
             return;
         }
-        if (path === "/before.js") {
+        if (path === "/ahead.js") {
             response.writeHead(200, { "content-type": types[".js"] });
-            response.end(serving.before);
+            response.end(serving.ahead);
             return;
         }
         if (path.endsWith(".wasm")) {
             await serving.held;
         }
         let body = serving.missing?.test(path) ? null : await readFile(join(serving.site, path)).catch(() => null);
-        if (body && serving.before && path.endsWith("/index.html")) {
-            body = String(body).replace("<head>", '<head>\n<script src="/before.js"></script>');
+        if (body && serving.ahead && path.endsWith("/index.html")) {
+            body = String(body).replace("<head>", '<head>\n<script src="/ahead.js"></script>');
         }
         response.writeHead(body ? 200 : 404, { "content-type": types[extname(path)] ?? "text/plain" });
         response.end(body);
