@@ -503,13 +503,16 @@ async function version(page) {
 }
 
 // Reloads the page until it loads the version `name`, each load wholly one
-// version, and gives the versions loaded on the way.
+// version, and gives the versions loaded on the way. As a player would, it
+// lets each load look for a new version before the next: a page reloaded
+// the moment its prompt shows may never get so far in WebKit.
 async function reloadUntil(page, name) {
     const seen = [];
     const deadline = Date.now() + 10000;
     while (seen.at(-1) !== name) {
         assert.ok(Date.now() < deadline, `${name} did not arrive; loaded ${seen}`);
         seen.push(await version(page));
+        await new Promise((settle) => setTimeout(settle, 250));
     }
     return [...new Set(seen)];
 }
