@@ -1,14 +1,14 @@
 // The site served by Debian's nginx with the site's own configuration, at a
 // host's root and in a sub-folder: each kind of file with its type, gzipped
 // where that helps, cached for a year where its name is its contents and
-// otherwise asked again and sent whole, and every answer with the page's
-// security headers.
+// otherwise asked again and sent whole, a missing file never kept, and every
+// answer with the page's security headers and the host's own.
 //
 //   node nginx_test.mjs NGINX SITE_DIR
 import assert from "node:assert/strict";
 import { readdir } from "node:fs/promises";
 import { test } from "node:test";
-import { serveNginx } from "./site_server.mjs";
+import { hsts, serveNginx } from "./site_server.mjs";
 
 const [nginx, siteDir] = process.argv.slice(2);
 const names = await readdir(siteDir, { recursive: true });
@@ -20,6 +20,8 @@ const security = {
         "form-action 'none'; frame-ancestors 'none'",
     "x-content-type-options": "nosniff",
     "referrer-policy": "no-referrer",
+    // The host's own, which the site's location repeats.
+    "strict-transport-security": hsts,
 };
 
 // A path, and the type, encoding and caching that it must be served with.
@@ -65,8 +67,15 @@ for (const folder of ["/", "/moon-survival/"]) {
                     path,
                 );
             }
-            const missing = await fetch(`${site.url}no-such-file.js`);
-            assert.deepEqual([missing.status, missing.headers.get("cache-control")], [404, "no-cache"]);
+            // A file not there yet, as in the middle of an upload, is never kept.
+            for (const path of ["no-such-file.js", "console.0123456789abcdef.js", "vendor/shim-9.9.9/wasi.js"]) {
+                const missing = await fetch(site.url + path);
+                assert.deepEqual(
+                    [missing.status, missing.headers.get("cache-control"), missing.headers.get("strict-transport-security")],
+                    [404, "no-store", hsts],
+                    path,
+                );
+            }
         } finally {
             site.close();
         }

@@ -7,8 +7,10 @@
 // the server drops every connection, as a lost network would.
 //
 // serveNginx serves it with Debian's nginx instead, as a real host would,
-// with the site's own configuration, in a sub-folder unless told "/": there
-// `serving.site` may change too, and `transferred()` gives the bytes sent.
+// with the site's own configuration, in a sub-folder unless told "/", inside
+// a server block with an HSTS header and a regular expression location of
+// its own: there `serving.site` may change too, and `transferred()` gives the
+// bytes sent.
 import { spawn } from "node:child_process";
 import { renameSync, symlinkSync } from "node:fs";
 import { mkdtemp, readFile, rm, writeFile } from "node:fs/promises";
@@ -63,6 +65,8 @@ export async function serveSite(site) {
     return { origin, url: `${origin}/`, serving, close };
 }
 
+export const hsts = "max-age=63072000";
+
 export async function serveNginx(site, nginx, folder = "/moon-survival/") {
     const prefix = await mkdtemp(join(tmpdir(), "moon-survival-nginx-"));
     const root = join(prefix, "site");
@@ -86,8 +90,15 @@ export async function serveNginx(site, nginx, folder = "/moon-survival/") {
             access_log ${join(prefix, "sent.log")} sent;
             server {
                 listen 127.0.0.1:${port};
-                location ${folder} {
+                add_header Strict-Transport-Security "${hsts}" always;
+                # A host's usual caching of scripts and styles, which must not
+                # take the site's files from its location.
+                location ~* \\.(js|css|svg)$ {
+                    return 410;
+                }
+                location ^~ ${folder} {
                     alias ${root}/;
+                    add_header Strict-Transport-Security "${hsts}" always;
                     include ${new URL("../../web/nginx.conf", import.meta.url).pathname};
                 }
             }
