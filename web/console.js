@@ -4,7 +4,6 @@
 import WASI, { WASIProcExit } from "./vendor/browser_wasi_shim/wasi.js";
 import { Fd } from "./vendor/browser_wasi_shim/fd.js";
 import { ERRNO_SUCCESS } from "./vendor/browser_wasi_shim/wasi_defs.js";
-import * as Asyncify from "./vendor/asyncify-wasm/asyncify.js";
 
 const log = document.getElementById("log");
 const prompt = document.getElementById("prompt");
@@ -43,6 +42,27 @@ class Keyboard extends Fd {
     }
 }
 
+// A running digest of everything the game writes, by which a kept game tells
+// whether its answers play the very game that the player left. It guards
+// against another release of the game, not against an attacker: two 32-bit
+// FNV-1a lanes with different multipliers.
+class Digest {
+    #lanes = [0x811c9dc5, 0x9747b28c];
+
+    add(bytes) {
+        let [a, b] = this.#lanes;
+        for (let index = 0; index < bytes.length; index++) {
+            a = Math.imul(a ^ bytes[index], 0x01000193);
+            b = Math.imul(b ^ bytes[index], 0x5bd1e995);
+        }
+        this.#lanes = [a, b];
+    }
+
+    get value() {
+        return this.#lanes.map((lane) => (lane >>> 0).toString(16).padStart(8, "0")).join("");
+    }
+}
+
 // Standard output or error, decoded as UTF-8 even where a letter spans writes.
 class Screen extends Fd {
     #decoder = new TextDecoder();
@@ -53,6 +73,7 @@ class Screen extends Fd {
     }
 
     fd_write(data) {
+        written.add(data);
         show(this.#decoder.decode(data, { stream: true }), this.className);
         return { ret: ERRNO_SUCCESS, nwritten: data.byteLength };
     }
@@ -104,18 +125,22 @@ function echo(text) {
     turn = null;
 }
 
-// Plays one run of the game and gives its exit status.
-async function play(module, keyboard) {
+// Plays one run of the game, compiled as `module` and paused by `instantiate`
+// as it reads, and gives its exit status.
+async function play({ module, instantiate }, keyboard) {
     const wasi = new WASI([], [], [keyboard, new Screen(), new Screen("error")]);
     const { fd_read } = wasi.wasiImport;
-    const instance = await Asyncify.instantiate(module, {
+    const instance = await instantiate(module, {
         wasi_snapshot_preview1: {
             ...wasi.wasiImport,
             // With nothing unread and nothing to type again, the game's read
             // waits for the player.
             fd_read(fd, ...rest) {
-                if (fd === 0 && keyboard.empty && replay.length > 0) {
-                    give(replay.shift());
+                if (fd === 0 && keyboard.empty) {
+                    checkKept();
+                    if (replay.length > 0) {
+                        give(replay.shift());
+                    }
                 }
                 if (fd !== 0 || !keyboard.empty) {
                     return fd_read(fd, ...rest);
@@ -140,9 +165,15 @@ async function play(module, keyboard) {
 
 // The answers of the game in progress, kept on this device after every one,
 // so that a reload, a closed tab or a phone that drops the page never costs
-// the player the game: the same answers always play the same game. Each
-// folder of a site keeps its own. Without storage the game plays on, unkept.
-const keptFormat = "moon-survival answers 1";
+// the player the game: the same answers play the same game, as long as the
+// game itself is the same. So beside them is kept the digest of all that the
+// game had written when it last waited for the player, and how many answers
+// it had read by then: a release that plays differently cannot pass its game
+// off as the player's. Each folder of a site keeps its own. Without storage
+// the game plays on, unkept.
+const keptFormat = "moon-survival answers 2";
+// Kept before the digest, and taken on trust.
+const uncheckedFormat = "moon-survival answers 1";
 const keptKey = `moon-survival ${new URL(".", location.href).pathname}`;
 
 // What the page cannot read as its own is dropped for a fresh game.
@@ -151,22 +182,35 @@ function readKept() {
     try {
         const value = localStorage.getItem(keptKey);
         if (value === null) {
-            return [];
+            return null;
         }
-        const { format, answers } = JSON.parse(value);
-        if (format === keptFormat && Array.isArray(answers) && answers.every(isLine)) {
-            return answers;
+        const { format, answers, checked, digest } = JSON.parse(value);
+        const unchecked = checked === undefined && digest === undefined;
+        const check = { checked, digest };
+        const checkable =
+            format === keptFormat &&
+            Number.isInteger(checked) &&
+            checked >= 0 &&
+            checked <= answers.length &&
+            /^[0-9a-f]{16}$/.test(digest);
+        if (
+            [keptFormat, uncheckedFormat].includes(format) &&
+            Array.isArray(answers) &&
+            answers.every(isLine) &&
+            (unchecked || checkable)
+        ) {
+            return { answers, check: unchecked ? null : check };
         }
     } catch {
         // Unreadable, or no storage at all.
     }
     forget();
-    return [];
+    return null;
 }
 
 function keep(answers) {
     try {
-        localStorage.setItem(keptKey, JSON.stringify({ format: keptFormat, answers }));
+        localStorage.setItem(keptKey, JSON.stringify({ format: keptFormat, answers, ...lastWait }));
     } catch {
         // Full or refused: an older game kept would come back wrong.
         forget();
@@ -185,23 +229,57 @@ function forget() {
 // for its first read, echoed at once. The answers of a kept game, and any
 // sent while it comes back, wait in `replay` instead, to be given and echoed
 // one at a time when the game reads with nothing unread: each then stands at
-// its prompt, as it would in a terminal.
-let keyboard = new Keyboard();
-let answers = [];
-let replay = [];
+// its prompt, as it would in a terminal. `given` counts the answers given to
+// the game, `written` digests what it wrote, `lastWait` holds both as they
+// stood when it last waited for the player, and `expected` what a kept game
+// must match once as many answers are given again.
+let keyboard;
+let answers;
+let replay;
+let given;
+let written;
+let lastWait;
+let expected;
 let resuming = false;
+
+function fresh() {
+    keyboard = new Keyboard();
+    answers = [];
+    replay = [];
+    given = 0;
+    written = new Digest();
+    lastWait = {};
+    expected = null;
+}
+fresh();
 
 function give(line) {
     echo(`${line}\n`);
     keyboard.send(`${line}\n`);
+    given++;
+}
+
+// Thrown where the kept game's answers play another game than the one kept.
+class AnotherGame extends Error {}
+
+// Called as the game reads with nothing unread: once the kept answers up to
+// the check are given again, the game must have written what it wrote then.
+function checkKept() {
+    if (expected !== null && given === expected.checked) {
+        if (written.value !== expected.digest) {
+            throw new AnotherGame();
+        }
+        expected = null;
+    }
 }
 
 // A screen reader is not to read out a game coming back as new text: the log
 // stays quiet until the game waits or ends, and the status line tells instead.
 // The log speaks again only once the browser has shown what came back.
 function resume(kept) {
-    answers = kept;
-    replay = [...kept];
+    answers = kept.answers;
+    replay = [...kept.answers];
+    expected = kept.check;
     resuming = true;
     log.setAttribute("aria-live", "off");
 }
@@ -212,22 +290,36 @@ function tell(message) {
     requestAnimationFrame(() => setTimeout(() => log.removeAttribute("aria-live")));
 }
 
-// The game waits for the player.
+// The game waits for the player, having read every answer given.
 function waiting() {
     if (resuming) {
         tell("Wznowiono przerwaną grę. Aby ją zakończyć, wpisz 0 w menu.");
     }
+    lastWait = { checked: given, digest: written.value };
+    if (answers.length > 0) {
+        keep(answers);
+    }
     answer.scrollIntoView({ block: "nearest" });
 }
 
-async function round(module) {
+async function round(game) {
     let ending = "Gra zakończona.";
     try {
-        const code = await play(module, keyboard);
+        const code = await play(game, keyboard);
+        // Ended before it got as far as the kept game had: another game.
+        if (expected !== null) {
+            throw new AnotherGame();
+        }
         if (code !== 0) {
             ending = `Gra zakończona z kodem wyjścia ${code}.`;
         }
     } catch (error) {
+        if (error instanceof AnotherGame) {
+            forget();
+            newGame(game);
+            tell("Przerwanej gry nie udało się przenieść do tej wersji, więc zaczyna się nowa gra.");
+            return;
+        }
         ending = `Gra przerwana przez błąd: ${error.message}`;
     }
     forget();
@@ -240,6 +332,13 @@ async function round(module) {
 function takeAnswers() {
     answer.disabled = send.disabled = false;
     answer.focus();
+}
+
+function newGame(game) {
+    clear();
+    fresh();
+    takeAnswers();
+    round(game);
 }
 
 prompt.addEventListener("submit", (event) => {
@@ -262,34 +361,35 @@ document.getElementById("terminal").addEventListener("click", () => {
     }
 });
 
-async function start() {
-    const kept = readKept();
-    if (kept.length > 0) {
-        resume(kept);
-    }
-    takeAnswers();
+async function compile() {
     const response = await fetch("moon-survival.wasm");
     if (!response.ok) {
         throw Object.assign(new Error(`nie udało się pobrać gry (HTTP ${response.status})`), { url: response.url });
     }
     // Compiled while it downloads, where the server names its type.
-    const module =
-        response.headers.get("content-type") === "application/wasm"
-            ? await WebAssembly.compileStreaming(response)
-            : await WebAssembly.compile(await response.arrayBuffer());
+    return response.headers.get("content-type") === "application/wasm"
+        ? WebAssembly.compileStreaming(response)
+        : WebAssembly.compile(await response.arrayBuffer());
+}
+
+async function start() {
+    const kept = readKept();
+    if (kept !== null && kept.answers.length > 0) {
+        resume(kept);
+    }
+    takeAnswers();
+    // Asyncify's library uses WebAssembly as it loads, so it is loaded only
+    // here, where the browser is known to have WebAssembly.
+    const [{ instantiate }, module] = await Promise.all([import("./vendor/asyncify-wasm/asyncify.js"), compile()]);
+    const game = { module, instantiate };
     again.addEventListener("click", () => {
         again.hidden = true;
         status.textContent = "";
-        clear();
-        keyboard = new Keyboard();
-        answers = [];
-        replay = [];
-        takeAnswers();
-        round(module);
+        newGame(game);
     });
     status.textContent = "";
     document.getElementById("terminal").dataset.game = "running";
-    round(module);
+    round(game);
     keepForOffline();
 }
 
@@ -311,6 +411,7 @@ async function keepForOffline() {
 
 // A failure to load is left to the page's error report, and a browser too old
 // for the page is told so instead.
-if (document.documentElement.dataset.unsupported === undefined) {
+const { unsupported, failed } = document.documentElement.dataset;
+if (unsupported === undefined && failed === undefined) {
     start();
 }

@@ -2,7 +2,8 @@
 // or fail says so in words instead of sitting blank or frozen.
 "use strict";
 
-// A failure of one of the page's files is given with its address. Once the
+// A failure of one of the page's files (a script, the style sheet, a module
+// that the page preloads) is given with its address. Once the
 // game runs, nothing that fails around it (keeping the site offline, storing
 // answers, talking to the worker) is a reason to stop it; and a browser too
 // old for the page has been told so already.
@@ -11,6 +12,8 @@ async function reportPageFailure(reason, url) {
     if (game === "running" || document.documentElement.dataset.unsupported !== undefined) {
         return;
     }
+    // The game does not start on a page that failed.
+    document.documentElement.dataset.failed = "";
     document.getElementById("answer").disabled = true;
     document.getElementById("send").disabled = true;
     let registration;
@@ -52,8 +55,13 @@ addEventListener(
     (event) => {
         if (event instanceof ErrorEvent) {
             reportPageFailure(event.message);
-        } else if (event.target instanceof HTMLScriptElement) {
-            reportPageFailure(`nie udało się wczytać ${event.target.src}`, event.target.src);
+        } else if (event.target instanceof HTMLScriptElement || event.target instanceof HTMLLinkElement) {
+            // The module's preload is left to the game's own fetch, which says
+            // more of it.
+            const url = event.target.src ?? event.target.href;
+            if (!event.target.relList?.contains("preload")) {
+                reportPageFailure(`nie udało się wczytać ${url}`, url);
+            }
         }
     },
     true,
@@ -61,3 +69,11 @@ addEventListener(
 addEventListener("unhandledrejection", (event) =>
     reportPageFailure(event.reason instanceof Error ? event.reason.message : event.reason, event.reason?.url),
 );
+
+// The style sheet has loaded or failed before this deferred script runs, and
+// so has its error event: a sheet with no rules tells.
+for (const link of document.querySelectorAll("link[rel=stylesheet]")) {
+    if (!link.sheet?.cssRules.length) {
+        reportPageFailure(`nie udało się wczytać ${link.href}`, link.href);
+    }
+}

@@ -65,7 +65,7 @@ function noProblems(page, name, allowed = null) {
 // Chromium rarely); the page then loads again, wholly the new version, and
 // what it was still asking for is cut short.
 const takenOverWhileLoading =
-    /^(HTTP 404: \S+\.[0-9a-f]{16}\.\w+|failed: \S+|console: Failed to load resource: .* 404 \(Not Found\))$/;
+    /^((HTTP 404|failed): \S+(\.[0-9a-f]{16}\.\w+|\/vendor\/\S+)|console: Failed to load resource: .* 404 \(Not Found\))$/;
 
 const shown = (page) => page.evaluate(() => document.getElementById("log").textContent);
 
@@ -314,6 +314,7 @@ async function openKept() {
 }
 
 const resumed = "Wznowiono przerwaną grę. Aby ją zakończyć, wpisz 0 w menu.";
+const notCarried = "Przerwanej gry nie udało się przenieść do tej wersji, więc zaczyna się nowa gra.";
 const status = (page) => page.evaluate(() => document.getElementById("status").textContent);
 const fresh = async () => `${(await view("quit")).split("Wpisz numer: ")[0]}Wpisz numer: `;
 const stored = (page) => page.evaluate(() => Object.entries(localStorage));
@@ -368,13 +369,21 @@ test("after one visit the site loads and plays to an ending with no network, a g
     site.close();
     await comeBack(page, await transcript("lost_fight"), 3, reload);
     assert.equal(await shown(page), await view("lost_fight"));
+    // The worker serves the page with the security headers that the host
+    // sent, nginx's policy among them, and with none where it sent none.
+    const [policy, sniffing] = await page.evaluate(async () => {
+        const { headers } = await fetch(location.href);
+        return [headers.get("content-security-policy"), headers.get("x-content-type-options")];
+    });
+    assert.ok(nginx ? policy.endsWith("frame-ancestors 'none'") && sniffing === "nosniff" : policy === sniffing, policy);
     noProblems(page);
 });
 
-test("a kept game the page cannot read gives a fresh game", async () => {
+test("a kept game the page cannot read, or that plays another game, gives a fresh game; one kept unchecked comes back", async () => {
     const page = await open();
     await play(page, ["1"]);
     await prompt(page, 2);
+    const played = await shown(page);
     const [[key, value]] = await stored(page);
     const game = JSON.parse(value);
     for (const unreadable of [
@@ -385,6 +394,7 @@ test("a kept game the page cannot read gives a fresh game", async () => {
         JSON.stringify({ ...game, answers: "1" }),
         JSON.stringify({ ...game, answers: [1] }),
         JSON.stringify({ ...game, answers: ["1\n0"] }),
+        JSON.stringify({ ...game, checked: 2 }),
     ]) {
         await page.evaluate((key, value) => localStorage.setItem(key, value), key, unreadable);
         await page.reload();
@@ -394,6 +404,16 @@ test("a kept game the page cannot read gives a fresh game", async () => {
             [await fresh(), "", []],
             unreadable,
         );
+    }
+    const unchecked = JSON.stringify({ format: "moon-survival answers 1", answers: game.answers });
+    for (const [kept, shows, keeps] of [
+        [JSON.stringify({ ...game, digest: "0123456789abcdef" }), [await fresh(), notCarried], []],
+        [unchecked, [played, resumed], [[key, value]]],
+    ]) {
+        await page.evaluate((key, value) => localStorage.setItem(key, value), key, kept);
+        await page.reload();
+        await prompt(page, 1 + keeps.length);
+        assert.deepEqual([await shown(page), await status(page), await stored(page)], [...shows, keeps], kept);
     }
     noProblems(page);
 });
@@ -427,6 +447,10 @@ test("each folder of a site keeps its own game, and a failed write keeps none", 
     const elsewhere = await page.another("elsewhere/");
     await prompt(elsewhere, 1);
     assert.deepEqual([await shown(elsewhere), (await stored(elsewhere)).length], [await fresh(), 1]);
+    // Each folder's worker keeps a copy of its own, and leaves the other's.
+    await page.waitFor(() => navigator.serviceWorker.controller !== null);
+    await elsewhere.waitFor(() => navigator.serviceWorker.controller?.scriptURL.includes("/elsewhere/"));
+    assert.equal((await copies(page)).length, 2);
     // Full storage: the game plays on, and the older game kept cannot come back.
     await page.evaluate(() => {
         Storage.prototype.setItem = () => {
@@ -442,7 +466,7 @@ test("each folder of a site keeps its own game, and a failed write keeps none", 
     noProblems(page);
 });
 
-test("nothing about keeping the site offline stops a game that runs, even a worker that cannot be", async () => {
+test("nothing about keeping the site offline, or any failure, stops a game that runs, even a worker that cannot be", async () => {
     let release;
     const page = await open({ held: new Promise((resolve) => (release = resolve)) });
     await page.waitFor(() => !document.getElementById("answer").disabled);
@@ -454,20 +478,36 @@ test("nothing about keeping the site offline stops a game that runs, even a work
         });
     });
     release();
+    await prompt(page, 1);
+    // Nor does anything else that fails in the page once the game runs.
+    await page.evaluate(() => {
+        setTimeout(() => {
+            throw new Error("after the start");
+        });
+        Promise.reject(new Error("after the start"));
+    });
     await play(page, ["0"]);
     assert.deepEqual(await ending(page), over);
-    noProblems(page);
+    noProblems(page, undefined, /after the start/);
 });
 
 // The site rebuilt as the version `name`, with a change to the page and to its
 // module, each of which marks the page with that name; a `broken` version's
-// module fails as it loads, before it marks anything. With `unchanged`, those
-// files are still the old ones, as on a server that a new version is half
-// uploaded to. A `worker` template other than the site's own may keep it.
-async function newVersion(name, { broken = false, unchanged = [], worker } = {}) {
+// module fails as it loads, before it marks anything. A version that `plays`
+// differently has one byte of the game's text changed: resting costs "3%".
+// With `unchanged`, those files are still the old ones, as on a server that
+// a new version is half uploaded to. A `worker` template other than the
+// site's own may keep it.
+async function newVersion(name, { broken = false, plays = false, unchanged = [], worker } = {}) {
     const [stage, next] = [await folder(), await folder()];
     await cp(stageDir, stage, { recursive: true });
     const change = async (file, edit) => writeFile(join(stage, file), edit(await readFile(join(stage, file), "utf8")));
+    if (plays) {
+        const game = await readFile(join(stage, "moon-survival.wasm"));
+        const rest = " odpoczywa. Zuzycie 2%";
+        game[game.indexOf(rest) + rest.length - 2] = "3".charCodeAt(0);
+        await writeFile(join(stage, "moon-survival.wasm"), game);
+    }
     await change("index.html", (html) => html.replace("<html ", `<html data-page="${name}" `));
     await change("console.js", (module) =>
         broken ? `throw new Error("${name}");\n${module}` : `${module}document.documentElement.dataset.module = "${name}";\n`,
@@ -487,11 +527,12 @@ async function loaded(page) {
             (/Wpisz numer: \n?$/.test(document.getElementById("log").textContent) ||
                 document.getElementById("status").textContent.startsWith("Błąd strony")),
     );
-    const { page: html = "old", module = "old", failed } = await page.evaluate(() => ({
+    const { page: html = "old", module = "old", failed, styled } = await page.evaluate(() => ({
         ...document.documentElement.dataset,
         failed: document.getElementById("status").textContent.startsWith("Błąd strony"),
+        styled: getComputedStyle(document.querySelector("h1")).position === "absolute",
     }));
-    assert.ok(failed ? html === "broken" : html === module, `a load mixed or failed: ${html}, ${module}`);
+    assert.ok(failed ? html === "broken" : html === module && styled, `a load mixed or failed: ${html}, ${module}`);
     return html;
 }
 
@@ -518,13 +559,18 @@ async function reloadUntil(page, name) {
 }
 
 // Has the browser look for a new version of the site now, and tells what
-// became of it once downloaded: "activated", as it takes over at once, or
-// "redundant" when the download failed.
+// became of it once downloaded: "activated", as it takes over at once,
+// "redundant" when the download failed, or "none" when none came.
 const update = (page) =>
     page.evaluate(async () => {
         const registration = await navigator.serviceWorker.getRegistration();
+        const before = registration.active;
         await registration.update();
-        const worker = registration.installing ?? registration.waiting ?? registration.active;
+        const active = registration.active === before ? null : registration.active;
+        const worker = registration.installing ?? registration.waiting ?? active;
+        if (worker === null) {
+            return "none";
+        }
         await new Promise((settled) => {
             const check = () => ["activated", "redundant"].includes(worker.state) && settled();
             worker.addEventListener("statechange", check);
@@ -552,6 +598,7 @@ test("with two pages of the site open, each new version takes over at once, ever
     const other = await page.another();
     await prompt(other, 1);
     let [current] = await copies(page);
+    const names = ["old", "v2", "v3", "v4"];
     // The other page reloads at a different moment of each update.
     for (const [index, next] of versions.entries()) {
         site.serving.site = next;
@@ -560,7 +607,13 @@ test("with two pages of the site open, each new version takes over at once, ever
             setTimeout(() => location.reload(), after);
         }, index * 20);
         assert.equal(await update(page), "activated");
-        assert.ok(["old", "v2", "v3", "v4"].includes(await loaded(other)));
+        assert.ok(names.slice(index, index + 2).includes(await loaded(other)));
+        // The first page, served by the first copy and not since reloaded,
+        // still gets its own files, which the server no longer has.
+        if (index === 0) {
+            const own = () => fetch(document.querySelector("script[type=module]").src).then(({ status }) => status);
+            assert.equal(await page.evaluate(own), 200);
+        }
         // The copy before stays for pages that it served; older ones go.
         await page.waitFor(async (current) => {
             const kept = await caches.keys();
@@ -570,13 +623,18 @@ test("with two pages of the site open, each new version takes over at once, ever
     }
     assert.deepEqual([await version(page), await version(other)], ["v4", "v4"]);
     noProblems(page, undefined, takenOverWhileLoading);
+    noProblems(other, "the other page", takenOverWhileLoading);
 });
 
-test("a new version is taken up by the next load or the one after, never mixed with the old", async () => {
-    const next = await newVersion("new");
+test("a new version is taken up by the next load or the one after, never mixed with the old; a game it plays differently is not resumed", async () => {
+    const next = await newVersion("new", { plays: true });
     const page = await openKept();
+    await play(page, ["2"]);
+    await prompt(page, 2);
     site.serving.site = next;
     assert.deepEqual(await reloadUntil(page, "new"), ["old", "new"]);
+    await prompt(page, 1);
+    assert.deepEqual([await shown(page), await status(page), await stored(page)], [await fresh(), notCarried, []]);
     noProblems(page, undefined, takenOverWhileLoading);
 });
 
@@ -646,28 +704,37 @@ test("a page that cannot load its game or its script says so in words", async ()
     }
 });
 
-test("a file that the worker's own copy holds wrongly is reported, not loaded again and again", async () => {
-    const page = await openKept();
-    await page.evaluate(async () => {
-        const module = document.querySelector("script[type=module]").src;
-        for (const name of await caches.keys()) {
-            const cache = await caches.open(name);
-            const body = await (await cache.match(module))?.text();
-            await cache.put(module, new Response(body, { headers: { "content-type": "text/plain" } }));
-        }
-    });
-    await page.reload();
-    await page.waitFor(() => document.getElementById("status").textContent.startsWith("Błąd strony"));
-    assert.match(await status(page), /^Błąd strony: nie udało się wczytać \S+\/console\.[0-9a-f]{16}\.js$/);
+test("a script or style sheet that the worker's own copy holds wrongly is reported, not loaded again and again", async () => {
+    for (const [file, name] of [
+        ["script[type=module]", /console\.[0-9a-f]{16}\.js/],
+        ["link[rel=stylesheet]", /style\.[0-9a-f]{16}\.css/],
+    ]) {
+        const page = await openKept();
+        await page.evaluate(async (file) => {
+            const url = document.querySelector(file).src ?? document.querySelector(file).href;
+            for (const name of await caches.keys()) {
+                const cache = await caches.open(name);
+                const body = await (await cache.match(url))?.text();
+                await cache.put(url, new Response(body, { headers: { "content-type": "text/plain" } }));
+            }
+        }, file);
+        await page.reload();
+        await page.waitFor(() => document.getElementById("status").textContent.startsWith("Błąd strony"));
+        assert.match(await status(page), new RegExp(`^Błąd strony: nie udało się wczytać \\S+/${name.source}$`));
+    }
 });
 
-test("a browser older than the page is told so in one sentence, never a script error", async () => {
-    const sentence = "Ta gra potrzebuje nowszej przeglądarki: Safari 16, Chrome 105, Firefox 110 albo nowszej.";
-    for (const missing of [
-        "delete HTMLScriptElement.prototype.noModule;",
-        "delete window.WebAssembly;",
-        "delete Object.hasOwn;",
-        "CSS.supports = () => false;",
+test("a browser older than the page, or with WebAssembly switched off, is told so in one sentence, never a script error", async () => {
+    const older = "Ta gra potrzebuje nowszej przeglądarki: Safari 16, Chrome 105, Firefox 110 albo nowszej.";
+    const switchedOff =
+        "Ta gra potrzebuje WebAssembly, które ta przeglądarka ma wyłączone, zwykle przez tryb blokady " +
+        "(Lockdown Mode) na iPhonie, iPadzie lub Macu: można z niego wyłączyć tę stronę.";
+    for (const [missing, sentence] of [
+        ["delete HTMLScriptElement.prototype.noModule;", older],
+        ["delete Object.hasOwn;", older],
+        ["CSS.supports = () => false;", older],
+        ["delete window.WebAssembly; delete Object.hasOwn;", older],
+        ["delete window.WebAssembly;", switchedOff],
     ]) {
         const page = await open({ ahead: missing });
         await page.waitFor(() => document.getElementById("status").textContent !== "Wczytywanie gry…");
@@ -677,8 +744,7 @@ test("a browser older than the page is told so in one sentence, never a script e
             document.getElementById("answer").disabled,
             document.getElementById("log").textContent,
         ]);
-        // The module may still fail, out of sight, where a library needs
-        // what is missing; the player sees the sentence alone.
         assert.deepEqual(shown, [sentence, true, ""], missing);
+        noProblems(page, missing);
     }
 });
