@@ -87,16 +87,21 @@ async function open(browser, url = server.url) {
 }
 
 // Answers status screens at the page's prompts, and tells the page's own
-// time from each Enter to the next prompt on screen.
-async function enterToPrompt(page, answers) {
+// time from each Enter to the next prompt on screen, and the game that the
+// page kept after each count of answers in `keeping`.
+async function enterToPrompt(page, answers, keeping = []) {
+    const kept = new Map();
     for (let count = 1; count <= answers; count++) {
         await page.type("#answer", "1");
         await page.keyboard.press("Enter");
         await page.waitForFunction((count) => window.benchmark.prompts.length > count, {}, count);
+        if (keeping.includes(count)) {
+            kept.set(count, await page.evaluate(() => Object.entries(localStorage)[0]));
+        }
     }
     const { prompts, enters } = await page.evaluate(() => window.benchmark);
     const delays = enters.map((enter, index) => prompts[index + 1] - enter);
-    return `${median(delays).toFixed(2)} ms median, ${Math.max(...delays).toFixed(2)} ms at most`;
+    return { delays: `${median(delays).toFixed(2)} ms median, ${Math.max(...delays).toFixed(2)} ms at most`, kept };
 }
 
 // Loads the page again and again, served by the worker, and gives the median
@@ -116,22 +121,23 @@ async function reloads(page) {
 async function play(browser, name) {
     const page = await open(browser);
     await byWorker(page);
-    const delays = await enterToPrompt(page, 1000);
+    const { delays, kept } = await enterToPrompt(page, 1000, [100, 1000]);
     console.log(`Enter to next prompt: ${delays} (${name}, 1000 status screens)`);
-    // The kept game, cut to its first 100 answers and then whole again.
-    const kept = await page.evaluate(() => Object.entries(localStorage)[0]);
-    const game = JSON.parse(kept[1]);
+    // The game as kept after its first 100 answers, and then whole again.
     const times = [];
     for (const answers of [100, 1000]) {
-        const cut = JSON.stringify({ ...game, answers: game.answers.slice(0, answers) });
-        await page.evaluate((key, value) => localStorage.setItem(key, value), kept[0], cut);
+        await page.evaluate((key, value) => localStorage.setItem(key, value), ...kept.get(answers));
         times.push(await reloads(page));
+        const status = await page.$eval("#status", (line) => line.textContent);
+        if (!status.startsWith("Wznowiono")) {
+            throw new Error(`the game of ${answers} answers did not come back: ${status}`);
+        }
     }
     console.log(
         `game back at prompt:  ${times.join(" for 100 answers, ")} for 1000 ` +
             `(${name}, by the worker, median of ${loads})`,
     );
-    const after = await enterToPrompt(page, 100);
+    const after = (await enterToPrompt(page, 100)).delays;
     console.log(`Enter to next prompt: ${after} (${name}, 100 more once the game of 1000 is back)`);
 }
 

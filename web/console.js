@@ -185,21 +185,18 @@ function readKept() {
             return null;
         }
         const { format, answers, checked, digest } = JSON.parse(value);
+        const readable =
+            [keptFormat, uncheckedFormat].includes(format) && Array.isArray(answers) && answers.every(isLine);
+        // Answers sent before the game first waited have no digest yet.
         const unchecked = checked === undefined && digest === undefined;
-        const check = { checked, digest };
         const checkable =
             format === keptFormat &&
             Number.isInteger(checked) &&
             checked >= 0 &&
             checked <= answers.length &&
             /^[0-9a-f]{16}$/.test(digest);
-        if (
-            [keptFormat, uncheckedFormat].includes(format) &&
-            Array.isArray(answers) &&
-            answers.every(isLine) &&
-            (unchecked || checkable)
-        ) {
-            return { answers, check: unchecked ? null : check };
+        if (readable && (unchecked || checkable)) {
+            return { answers, check: unchecked ? null : { checked, digest } };
         }
     } catch {
         // Unreadable, or no storage at all.
