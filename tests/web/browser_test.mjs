@@ -63,9 +63,13 @@ function noProblems(page, name, allowed = null) {
 // A browser may leave a page that a new version takes over while it loads to
 // the network for its files, where only the new version's are (Firefox often,
 // Chromium rarely); the page then loads again, wholly the new version, and
-// what it was still asking for is cut short.
-const takenOverWhileLoading =
-    /^((HTTP 404|failed): \S+(\.[0-9a-f]{16}\.\w+|\/vendor\/\S+)|console: Failed to load resource: .* 404 \(Not Found\))$/;
+// what it was still asking for is cut short, as it is for a page reloaded
+// while it loads: its scripts, style sheet and module, or its icons. (Whether
+// every load is styled, `loaded` checks.)
+const takenOverWhileLoading = new RegExp(
+    "^(HTTP 404: \\S+\\.[0-9a-f]{16}\\.\\w+|failed: \\S+(\\.[0-9a-f]{16}\\.\\w+|/vendor/\\S+|/icon\\.svg|/apple-touch-icon\\.png|/manifest\\.webmanifest)|" +
+        "console: Failed to load resource: .* 404 \\(Not Found\\))$",
+);
 
 const shown = (page) => page.evaluate(() => document.getElementById("log").textContent);
 
