@@ -47,19 +47,23 @@ class Keyboard extends Fd {
 // against another release of the game, not against an attacker: two 32-bit
 // FNV-1a lanes with different multipliers.
 class Digest {
-    #lanes = [0x811c9dc5, 0x9747b28c];
+    #a = 0x811c9dc5;
+    #b = 0x9747b28c;
 
     add(bytes) {
-        let [a, b] = this.#lanes;
-        for (let index = 0; index < bytes.length; index++) {
-            a = Math.imul(a ^ bytes[index], 0x01000193);
-            b = Math.imul(b ^ bytes[index], 0x5bd1e995);
+        let a = this.#a;
+        let b = this.#b;
+        for (const byte of bytes) {
+            a = Math.imul(a ^ byte, 0x01000193);
+            b = Math.imul(b ^ byte, 0x5bd1e995);
         }
-        this.#lanes = [a, b];
+        this.#a = a;
+        this.#b = b;
     }
 
     get value() {
-        return this.#lanes.map((lane) => (lane >>> 0).toString(16).padStart(8, "0")).join("");
+        const hex = (lane) => (lane >>> 0).toString(16).padStart(8, "0");
+        return hex(this.#a) + hex(this.#b);
     }
 }
 

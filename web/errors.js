@@ -3,10 +3,10 @@
 "use strict";
 
 // A failure of one of the page's files (a script, the style sheet, a module
-// that the page preloads) is given with its address. Once the
-// game runs, nothing that fails around it (keeping the site offline, storing
-// answers, talking to the worker) is a reason to stop it; and a browser too
-// old for the page has been told so already.
+// that the page preloads) is given with its address. Once the game runs,
+// nothing that fails around it (keeping the site offline, storing answers,
+// talking to the worker) is a reason to stop it; and a browser too old for
+// the page has been told so already.
 async function reportPageFailure(reason, url) {
     const { game } = document.getElementById("terminal").dataset;
     if (game === "running" || document.documentElement.dataset.unsupported !== undefined) {
@@ -50,6 +50,10 @@ async function wentAroundTheWorker(url) {
     return true;
 }
 
+function reportFileFailure(url) {
+    reportPageFailure(`nie udało się wczytać ${url}`, url);
+}
+
 addEventListener(
     "error",
     (event) => {
@@ -58,9 +62,8 @@ addEventListener(
         } else if (event.target instanceof HTMLScriptElement || event.target instanceof HTMLLinkElement) {
             // The module's preload is left to the game's own fetch, which says
             // more of it.
-            const url = event.target.src ?? event.target.href;
             if (!event.target.relList?.contains("preload")) {
-                reportPageFailure(`nie udało się wczytać ${url}`, url);
+                reportFileFailure(event.target.src ?? event.target.href);
             }
         }
     },
@@ -74,6 +77,6 @@ addEventListener("unhandledrejection", (event) =>
 // so has its error event: a sheet with no rules tells.
 for (const link of document.querySelectorAll("link[rel=stylesheet]")) {
     if (!link.sheet?.cssRules.length) {
-        reportPageFailure(`nie udało się wczytać ${link.href}`, link.href);
+        reportFileFailure(link.href);
     }
 }

@@ -715,7 +715,8 @@ test("a script or style sheet that the worker's own copy holds wrongly is report
     ]) {
         const page = await openKept();
         await page.evaluate(async (file) => {
-            const url = document.querySelector(file).src ?? document.querySelector(file).href;
+            const { src, href } = document.querySelector(file);
+            const url = src ?? href;
             for (const name of await caches.keys()) {
                 const cache = await caches.open(name);
                 const body = await (await cache.match(url))?.text();
